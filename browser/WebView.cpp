@@ -1,0 +1,25 @@
+#include "browser/WebView.h"
+
+#include <QApplication>
+
+WebView::WebView(QWidget *parent) : QWidget(parent)
+{
+    connect(qApp, &QApplication::focusChanged, this, &WebView::onFocusChanged);
+}
+
+void WebView::Move(const TwipRect &r)
+{
+    setGeometry(Layout::toPixels(r.Left), Layout::toPixels(r.Top), Layout::toPixels(r.Width),
+                Layout::toPixels(r.Height));
+}
+
+void WebView::onFocusChanged(QWidget *old, QWidget *now)
+{
+    // The engine gives the focus to an inner widget that it may replace on
+    // navigation, so the view counts the focus as its own whenever it lands
+    // anywhere inside it, coming from outside.
+    const bool nowInside = now && (now == this || isAncestorOf(now));
+    const bool oldInside = old && (old == this || isAncestorOf(old));
+    if (nowInside && !oldInside)
+        emit GotFocus();
+}

@@ -1,0 +1,53 @@
+#pragma once
+// What a browser window needs from its page view: a few commands, the page's
+// address and title, and six events. The window is written against this
+// alone; the real view runs Qt WebEngine, the tests run a scripted fake.
+#include "browser/Layout.h"
+
+#include <QWidget>
+
+class WebView : public QWidget
+{
+    Q_OBJECT
+public:
+    // Command values of CommandStateChange.
+    enum Command { CommandForward = 1, CommandBack = 2 };
+
+    explicit WebView(QWidget *parent = nullptr);
+
+    virtual void GoHome() = 0;
+    virtual void GoBack() = 0;
+    virtual void GoForward() = 0;
+    virtual void Stop() = 0;
+    virtual void Refresh() = 0;
+    // The address exactly as the user or a favorite gave it.
+    virtual void Navigate2(const QString &URL) = 0;
+
+    virtual QString LocationURL() const = 0;
+    virtual QString LocationName() const = 0;
+    // The title the document itself declares; empty when it has none.
+    virtual QString DocumentTitle() const = 0;
+
+    // Places the view in its window's client area, in twips.
+    void Move(const TwipRect &r);
+
+signals:
+    void GotFocus();
+    void BeforeNavigate2(const QString &URL);
+    void CommandStateChange(int Command, bool Enable);
+    void NavigateComplete2();
+    void DocumentComplete();
+    // Set Cancel to true to refuse the page's new window. Connect directly.
+    void NewWindow2(bool &Cancel);
+
+private:
+    void onFocusChanged(QWidget *old, QWidget *now);
+};
+
+// Browser windows get their views from the factory the host was given.
+class WebViewFactory
+{
+public:
+    virtual ~WebViewFactory() = default;
+    virtual WebView *create(QWidget *parent) = 0;
+};

@@ -1,0 +1,91 @@
+#pragma once
+// One browser window inside the host: a drawn title band with a close button
+// and the favorites picture, the navigation strip, and the page view below.
+// Geometry is kept in twips; the window draws its own sizable border.
+#include "browser/Layout.h"
+#include "shell/Forms.h"
+
+#include <QWidget>
+
+class QLabel;
+class QLineEdit;
+class QToolButton;
+class WebView;
+class WebViewFactory;
+class frmMain;
+
+class frmBrowser : public QWidget, public LoadedForm
+{
+    Q_OBJECT
+public:
+    frmBrowser(frmMain &host, WebViewFactory &views, QWidget *parent);
+    ~frmBrowser() override;
+
+    // The browser window that holds a widget, if any.
+    static frmBrowser *containing(QObject *object);
+
+    void Form_Load();
+    void Unload() override;
+    QWidget *formWidget() override { return this; }
+
+    // Outer geometry and client size in twips.
+    qint32 Left() const;
+    qint32 Top() const;
+    qint32 Width() const;
+    qint32 Height() const;
+    qint32 ScaleWidth() const;
+    qint32 ScaleHeight() const;
+    // Each assignment lays the window out at once, as a resize does.
+    void setWidth(qint32 twips);
+    void setHeight(qint32 twips);
+    void MoveTo(qint32 left, qint32 top);
+    // Size-limit for the user's border drags, in pixels; zero imposes nothing.
+    QSize minimumDragSize() const { return m_minDrag; }
+
+    void Form_Resize();
+    void Form_KeyDown(int KeyCode, Qt::KeyboardModifiers Shift);
+    void Form_GotFocus();
+    void wb_GotFocus();
+    void cmdClose_Click();
+    void mnuClose_Click();
+    void cmdClose_MouseUp();
+
+    WebView *wb;
+    QWidget *picStatus;
+    QLabel *lblTitle;
+    QToolButton *cmdClose;
+    QLabel *imgFavs;
+    QToolButton *cmdBack;
+    QToolButton *cmdForward;
+    QToolButton *cmdStop;
+    QToolButton *cmdGoHome;
+    QToolButton *cmdRefresh;
+    QLabel *lblCaption;
+    QLineEdit *txtURL;
+    QToolButton *cmdGo;
+
+    // The client area: everything inside the sizable border.
+    QWidget *client() const { return m_client; }
+
+protected:
+    void resizeEvent(QResizeEvent *event) override;
+    void paintEvent(QPaintEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    QToolButton *stripButton(const char *picture, const TwipRect &at, const QString &toolTip);
+    void onFocusChanged(QWidget *old, QWidget *now);
+    Qt::Edges edgesAt(const QPoint &pos) const;
+
+    frmMain &m_host;
+    QWidget *m_client;
+    QSize m_minDrag;
+    int m_resizeRuns = 0;
+    bool m_unloaded = false;
+    Qt::Edges m_dragEdges;
+    QPoint m_dragStart;
+    QRect m_dragGeometry;
+};

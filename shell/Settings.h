@@ -1,0 +1,91 @@
+#pragma once
+// The per-user settings store and the text forms of the stored options.
+#include <QString>
+#include <memory>
+#include <optional>
+
+class QSettings;
+
+// Text values keyed by application, section and key; a missing key gives the
+// caller's default. Nothing is ever deleted.
+class SettingsStore
+{
+public:
+    virtual ~SettingsStore() = default;
+    virtual QString GetSetting(const QString &app, const QString &section, const QString &key,
+                               const QString &defaultText) = 0;
+    virtual void SaveSetting(const QString &app, const QString &section, const QString &key,
+                             const QString &text) = 0;
+};
+
+// The store on disk: one INI file per application under the per-user config
+// directory ($XDG_CONFIG_HOME, else ~/.config): <root>/<app>/<app>.ini.
+// A file that cannot be read reads as empty; one that cannot be written is
+// left as it is. Neither stops the program.
+class IniSettingsStore : public SettingsStore
+{
+public:
+    // An empty root means the per-user config directory.
+    explicit IniSettingsStore(const QString &root = QString());
+    ~IniSettingsStore() override;
+
+    QString GetSetting(const QString &app, const QString &section, const QString &key,
+                       const QString &defaultText) override;
+    void SaveSetting(const QString &app, const QString &section, const QString &key,
+                     const QString &text) override;
+
+    QString filePath(const QString &app) const;
+    // False after a save that could not be written.
+    bool lastSaveSucceeded() const { return m_lastSaveOk; }
+
+private:
+    QSettings &settingsFor(const QString &app);
+
+    QString m_root;
+    QString m_openApp;
+    std::unique_ptr<QSettings> m_settings;
+    bool m_lastSaveOk = true;
+};
+
+namespace Settings {
+
+inline const QString AppName = QStringLiteral("Lumeno2");
+inline const QString OptionsSection = QStringLiteral("Options");
+inline const QString InternetSection = QStringLiteral("Internet");
+inline const QString KeyKillPopups = QStringLiteral("KillPopups");
+inline const QString KeyWindowWidth = QStringLiteral("WindowWidth");
+inline const QString KeyWindowHeight = QStringLiteral("WindowHeight");
+inline const QString KeyMainWindowWidth = QStringLiteral("MainWindowWidth");
+inline const QString KeyMainWindowHeight = QStringLiteral("MainWindowHeight");
+inline const QString KeyHomePage = QStringLiteral("HomePage");
+
+constexpr qint32 DefaultWindowWidth = 6645;
+constexpr qint32 DefaultWindowHeight = 4440;
+constexpr qint32 DefaultMainWindowWidth = 10425;
+constexpr qint32 DefaultMainWindowHeight = 7320;
+// No screen is this large; a stored size beyond it is taken as damage.
+constexpr qint32 LargestSize = 1000000;
+
+// "True" or "False".
+QString booleanToText(bool value);
+// "True"/"False" in any letter case, or a number (0 false, anything else true).
+// Anything else reads as false.
+bool textToBoolean(const QString &text);
+
+// The number a text spells (blanks around it allowed), if it is a finite one.
+std::optional<double> parseNumber(const QString &text);
+// Nearest whole number, halves to the even neighbour; saturates at the ends of
+// the signed 32-bit range.
+qint32 roundHalfEven(double value);
+// Plain decimal digits with a leading "-" when negative.
+QString integerToText(qint32 value);
+// A stored window size: the rounded number, or the default when the text is
+// not a number or lies outside 0 .. LargestSize.
+qint32 textToSize(const QString &text, qint32 defaultValue);
+
+// Reads a size from the Options section of the program's own store.
+qint32 readSize(SettingsStore &store, const QString &key, qint32 defaultValue);
+// Stores an integer in the Options section of the program's own store.
+void saveInteger(SettingsStore &store, const QString &key, qint32 value);
+
+} // namespace Settings

@@ -1,0 +1,115 @@
+#include "shell/StatusBar.h"
+
+#include "browser/Layout.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMouseEvent>
+
+StatusBarPanel::StatusBarPanel(int index, QWidget *parent)
+    : QFrame(parent), m_index(index), m_text(new QLabel(this))
+{
+    auto *row = new QHBoxLayout(this);
+    row->setContentsMargins(3, 1, 3, 1);
+    row->setSpacing(3);
+    m_text->setTextFormat(Qt::PlainText);
+    m_text->setAttribute(Qt::WA_TransparentForMouseEvents);
+    row->addWidget(m_text, 1);
+    setLineWidth(1);
+    setBevel(NoBevel);
+}
+
+QString StatusBarPanel::text() const
+{
+    return m_text->text();
+}
+
+void StatusBarPanel::setText(const QString &text)
+{
+    m_text->setText(text);
+}
+
+void StatusBarPanel::setBevel(Bevel bevel)
+{
+    m_bevel = bevel;
+    switch (bevel) {
+    case NoBevel: setFrameStyle(QFrame::NoFrame); break;
+    case Inset: setFrameStyle(QFrame::Panel | QFrame::Sunken); break;
+    case Raised: setFrameStyle(QFrame::Panel | QFrame::Raised); break;
+    }
+}
+
+void StatusBarPanel::setPicture(const QPixmap &picture)
+{
+    if (!m_picture) {
+        m_picture = new QLabel(this);
+        m_picture->setAttribute(Qt::WA_TransparentForMouseEvents);
+        static_cast<QHBoxLayout *>(layout())->insertWidget(0, m_picture);
+    }
+    m_picture->setPixmap(picture);
+}
+
+namespace {
+struct PanelDesign
+{
+    const char *text;
+    const char *toolTip;
+    StatusBarPanel::Bevel bevel;
+    int minTwips;
+    bool spring;
+    bool fixed;
+};
+
+// Panel 1 is a button, 2 a spring, 3 and 4 the counters, 5 the clock.
+const PanelDesign designs[5] = {
+    {"New Window ", nullptr, StatusBarPanel::Raised, 750, false, false},
+    {"", nullptr, StatusBarPanel::NoBevel, 1440, true, false},
+    {"Open Windows: 0", "Current number of windows open", StatusBarPanel::Inset, 1440, false, false},
+    {"Killed Popups: 0", "The amount of popups killed in this session", StatusBarPanel::Inset, 1440,
+     false, false},
+    {"Time:", nullptr, StatusBarPanel::Inset, 1440, false, true},
+};
+} // namespace
+
+StatusBar::StatusBar(QWidget *parent) : QStatusBar(parent)
+{
+    for (int i = 0; i < 5; ++i) {
+        const PanelDesign &d = designs[i];
+        auto *panel = new StatusBarPanel(i + 1, this);
+        panel->setText(QString::fromLatin1(d.text));
+        if (d.toolTip)
+            panel->setToolTip(QString::fromLatin1(d.toolTip));
+        panel->setBevel(d.bevel);
+        const int minPx = Layout::toPixels(d.minTwips);
+        if (d.fixed)
+            panel->setFixedWidth(minPx);
+        else
+            panel->setMinimumWidth(minPx);
+        panel->installEventFilter(this);
+        m_panels[i] = panel;
+        // Permanent widgets are never hidden by temporary messages.
+        addPermanentWidget(panel, d.spring ? 1 : 0);
+    }
+    m_panels[0]->setPicture(QPixmap(QStringLiteral(":/newwindow.xpm")));
+}
+
+bool StatusBar::eventFilter(QObject *watched, QEvent *event)
+{
+    auto *panel = qobject_cast<StatusBarPanel *>(watched);
+    if (panel && event->type() == QEvent::MouseButtonPress
+        && static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton) {
+        emit PanelClick(panel);
+        return true;
+    }
+    if (panel && event->type() == QEvent::MouseButtonRelease) {
+        emit MouseUp();
+        return true;
+    }
+    return QStatusBar::eventFilter(watched, event);
+}
+
+void StatusBar::mouseReleaseEvent(QMouseEvent *event)
+{
+    emit MouseUp();
+    QStatusBar::mouseReleaseEvent(event);
+}

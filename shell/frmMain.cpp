@@ -1,0 +1,221 @@
+#include "shell/frmMain.h"
+
+#include "browser/frmBrowser.h"
+#include "browser/Layout.h"
+#include "browser/WebView.h"
+#include "shell/Module1.h"
+#include "shell/Settings.h"
+#include "shell/StatusBar.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QFileInfo>
+#include <QKeyEvent>
+#include <QLocale>
+#include <QMenuBar>
+#include <QTime>
+#include <QTimer>
+
+frmMain::frmMain(SettingsStore &store, WebViewFactory &views, QWidget *parent)
+    : QMainWindow(parent),
+      SB(new StatusBar(this)),
+      Timer1(new QTimer(this)),
+      m_store(store),
+      m_views(views),
+      m_workspace(new QWidget(this)),
+      m_markvaultPath(QStringLiteral("/opt/Markvault/markvault"))
+{
+    setWindowTitle(QStringLiteral("Lumeno 2.0"));
+    setWindowIcon(QIcon(QStringLiteral(":/lumeno.xpm")));
+
+    // The application-workspace colour behind the browser windows.
+    m_workspace->setBackgroundRole(QPalette::Dark);
+    m_workspace->setAutoFillBackground(true);
+    setCentralWidget(m_workspace);
+    setStatusBar(SB);
+    buildMenus();
+
+    connect(SB, &StatusBar::PanelClick, this, &frmMain::SB_PanelClick);
+    connect(SB, &StatusBar::MouseUp, this, &frmMain::SB_MouseUp);
+    Timer1->setInterval(1000);
+    connect(Timer1, &QTimer::timeout, this, &frmMain::Timer1_Timer);
+    Timer1->start();
+
+    // Keys pressed in a browser window reach that window before the control
+    // that has the focus.
+    qApp->installEventFilter(this);
+    Forms::add(this);
+}
+
+frmMain::~frmMain()
+{
+    qApp->removeEventFilter(this);
+    Forms::remove(this);
+    for (LoadedForm *form : Forms::loaded()) {
+        if (form->formWidget() && isAncestorOf(form->formWidget()))
+            Forms::remove(form);
+    }
+}
+
+void frmMain::buildMenus()
+{
+    QMenuBar *bar = menuBar();
+    mnuFile = bar->addMenu(QStringLiteral("File"));
+    mnuNewWindow = mnuFile->addAction(QStringLiteral("&New Window"));
+    mnuNewWindow->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_N));
+    sep2 = mnuFile->addSeparator();
+    mnuQuit = mnuFile->addAction(QStringLiteral("&Quit"));
+
+    mnuOptions = bar->addMenu(QStringLiteral("&Options"));
+    mnuDisablePopups = mnuOptions->addAction(QStringLiteral("&Disable Popups"));
+    mnuDisablePopups->setCheckable(true);
+    mnuMarkvault = mnuOptions->addAction(QStringLiteral("Open Markvault"));
+    mnuMarkvault->setVisible(false);
+    sep1 = mnuOptions->addSeparator();
+    mnuInetOptions = mnuOptions->addAction(QStringLiteral("&Internet Options..."));
+
+    mnuHelp = bar->addMenu(QStringLiteral("&Help"));
+    // F1 is shown here; the key itself is handled with the other window keys.
+    mnuReadme = mnuHelp->addAction(QStringLiteral("&Read Me\tF1"));
+    mnuWebSupport = mnuHelp->addAction(QStringLiteral("&Web Support..."));
+    sep3 = mnuHelp->addSeparator();
+    mnuAbout = mnuHelp->addAction(QStringLiteral("&About"));
+
+    connect(mnuNewWindow, &QAction::triggered, this, &frmMain::mnuNewWindow_Click);
+    connect(mnuQuit, &QAction::triggered, this, &frmMain::mnuQuit_Click);
+}
+
+void frmMain::Form_Load()
+{
+    mnuQuit->setText(QStringLiteral("Quit\tAlt+F4"));
+    Module1::loadOptions(m_store);
+    setWidth(MainWindowWidth);
+    setHeight(MainWindowHeight);
+    mnuDisablePopups->setChecked(KillPopups);
+    if (QFileInfo(m_markvaultPath).isFile())
+        mnuMarkvault->setVisible(true);
+    OpenBrowserWindow();
+}
+
+qint32 frmMain::Width() const
+{
+    return Layout::toTwips(width());
+}
+
+qint32 frmMain::Height() const
+{
+    return Layout::toTwips(height());
+}
+
+void frmMain::setWidth(qint32 twips)
+{
+    resize(Layout::toPixels(twips), height());
+}
+
+void frmMain::setHeight(qint32 twips)
+{
+    resize(width(), Layout::toPixels(twips));
+}
+
+frmBrowser *frmMain::OpenBrowserWindow()
+{
+    auto *window = new frmBrowser(*this, m_views, m_workspace);
+    // Where a new window appears before anything else moves it: cascading
+    // down from the first position, starting over at the workspace's edge.
+    // Its own load may still move it home when its stored size is too small.
+    const int step = 24;
+    m_cascade = OpenWindows == 0 ? 0 : m_cascade + 1;
+    QPoint at(4 + step * m_cascade, 4 + step * m_cascade);
+    if (at.x() + 135 > m_workspace->width() || at.y() + 80 > m_workspace->height()) {
+        m_cascade = 1;
+        at = QPoint(4 + step, 4 + step);
+    }
+    window->move(at);
+    window->Form_Load();
+    window->show();
+    if (OpenWindows == 0)
+        window->MoveTo(Layout::HomeLeft, Layout::HomeTop);
+    Module1::increment(OpenWindows);
+    showOpenWindows();
+    // A new window takes the focus, on its page, as a newly shown window does.
+    window->wb->setFocus(Qt::OtherFocusReason);
+    return window;
+}
+
+void frmMain::showOpenWindows()
+{
+    SB->Panels(3)->setText(QStringLiteral("Open Windows: ") + QString::number(OpenWindows));
+}
+
+void frmMain::showKilledPopups()
+{
+    SB->Panels(4)->setText(QStringLiteral("Killed Popups: ") + QString::number(KilledPopups));
+}
+
+void frmMain::SB_PanelClick(StatusBarPanel *Panel)
+{
+    if (Panel->Index() == 1) {
+        Panel->setBevel(StatusBarPanel::Inset);
+        OpenBrowserWindow();
+    }
+}
+
+void frmMain::SB_MouseUp()
+{
+    SB->Panels(1)->setBevel(StatusBarPanel::Raised);
+}
+
+void frmMain::Timer1_Timer()
+{
+    SB->Panels(5)->setText(Module1::clockText(QTime::currentTime(), QLocale()));
+}
+
+void frmMain::mnuNewWindow_Click()
+{
+    OpenBrowserWindow();
+}
+
+void frmMain::mnuQuit_Click()
+{
+    close();
+}
+
+void frmMain::closeEvent(QCloseEvent *event)
+{
+    Unload();
+    event->accept();
+}
+
+void frmMain::Unload()
+{
+    if (m_unloaded)
+        return;
+    m_unloaded = true;
+    MainWindowHeight = Height();
+    MainWindowWidth = Width();
+    Settings::saveInteger(m_store, Settings::KeyMainWindowHeight, MainWindowHeight);
+    Settings::saveInteger(m_store, Settings::KeyMainWindowWidth, MainWindowWidth);
+    for (LoadedForm *form : Forms::loaded()) {
+        if (form != this)
+            form->Unload();
+    }
+    Forms::remove(this);
+    Timer1->stop();
+    emit unloaded();
+}
+
+bool frmMain::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::KeyPress && !m_unloaded) {
+        // A key event travels up from the focused widget; take it once, at
+        // its first receiver.
+        QWidget *focus = QApplication::focusWidget();
+        if (watched == focus) {
+            if (frmBrowser *window = frmBrowser::containing(focus)) {
+                auto *key = static_cast<QKeyEvent *>(event);
+                window->Form_KeyDown(key->key(), key->modifiers());
+            }
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
+}

@@ -1,0 +1,93 @@
+#pragma once
+// The host: the program's only top-level window. Its workspace holds the
+// browser windows; below it sits the status bar with the window and pop-up
+// counts and the clock.
+#include "shell/Forms.h"
+
+#include <QMainWindow>
+
+class QAction;
+class QMenu;
+class QTimer;
+class SettingsStore;
+class StatusBar;
+class StatusBarPanel;
+class WebViewFactory;
+class frmBrowser;
+
+class frmMain : public QMainWindow, public LoadedForm
+{
+    Q_OBJECT
+public:
+    frmMain(SettingsStore &store, WebViewFactory &views, QWidget *parent = nullptr);
+    ~frmMain() override;
+
+    // Restores the options and the host's size and opens the first window.
+    void Form_Load();
+    // Stores the host's size and unloads every form. Runs once.
+    void Unload() override;
+    QWidget *formWidget() override { return this; }
+    bool isUnloaded() const { return m_unloaded; }
+
+    // Outer size in twips.
+    qint32 Width() const;
+    qint32 Height() const;
+    void setWidth(qint32 twips);
+    void setHeight(qint32 twips);
+
+    // Opens a counted browser window; the first of an empty host goes to (60, 60).
+    frmBrowser *OpenBrowserWindow();
+
+    // Rewrite panels 3 and 4 from the shared counters.
+    void showOpenWindows();
+    void showKilledPopups();
+
+    SettingsStore &store() { return m_store; }
+    QWidget *workspace() const { return m_workspace; }
+    // Where the bookmark manager is looked for at start-up.
+    void setMarkvaultPath(const QString &path) { m_markvaultPath = path; }
+
+    StatusBar *SB;
+    QTimer *Timer1;
+
+    QMenu *mnuFile;
+    QAction *mnuNewWindow;
+    QAction *sep2;
+    QAction *mnuQuit;
+    QMenu *mnuOptions;
+    QAction *mnuDisablePopups;
+    QAction *mnuMarkvault;
+    QAction *sep1;
+    QAction *mnuInetOptions;
+    QMenu *mnuHelp;
+    QAction *mnuReadme;
+    QAction *mnuWebSupport;
+    QAction *sep3;
+    QAction *mnuAbout;
+
+    void SB_PanelClick(StatusBarPanel *Panel);
+    void SB_MouseUp();
+    void Timer1_Timer();
+
+    void mnuNewWindow_Click();
+    void mnuQuit_Click();
+
+signals:
+    // The host has unloaded every form; the program ends.
+    void unloaded();
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void buildMenus();
+
+    SettingsStore &m_store;
+    WebViewFactory &m_views;
+    QWidget *m_workspace;
+    QString m_markvaultPath;
+    // Where the next window that is not the first one is shown.
+    int m_cascade = 0;
+    bool m_unloaded = false;
+};

@@ -1,0 +1,47 @@
+#include "browser/QtWebView.h"
+#include "shell/Settings.h"
+#include "shell/frmMain.h"
+
+#include <QApplication>
+#include <QWebEngineProfile>
+
+namespace {
+// Chromium reads its switches from this variable, which replaces those on the
+// command line; add ours to whatever the user already put there.
+void addEngineSwitches()
+{
+    QByteArray flags = qgetenv("QTWEBENGINE_CHROMIUM_FLAGS");
+    // One renderer per site instead of one per window: windows that show the
+    // same site share it, which saves most of a renderer's memory each.
+    const QByteArray ours = "--process-per-site";
+    if (!flags.contains(ours))
+        flags = (flags + ' ' + ours).trimmed();
+    qputenv("QTWEBENGINE_CHROMIUM_FLAGS", flags);
+}
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication::setOrganizationName(Settings::AppName);
+    QCoreApplication::setApplicationName(Settings::AppName);
+    QCoreApplication::setApplicationVersion(QStringLiteral("%1.%2").arg(LUMENO_VERSION_MAJOR).arg(LUMENO_VERSION_MINOR));
+    addEngineSwitches();
+    QApplication app(argc, argv);
+    app.setWindowIcon(QIcon(QStringLiteral(":/lumeno.xpm")));
+
+    IniSettingsStore store;
+    // Cookies, cache and history persist under the per-user data directory.
+    auto *profile = new QWebEngineProfile(QStringLiteral("Default"));
+    int rc = 0;
+    {
+        QtWebViewFactory views(profile, store);
+        frmMain host(store, views);
+        QObject::connect(&host, &frmMain::unloaded, &app, &QApplication::quit, Qt::QueuedConnection);
+        host.Form_Load();
+        host.show();
+        rc = app.exec();
+    }
+    // Pages are gone with the host; the profile goes last so its data is flushed.
+    delete profile;
+    return rc;
+}

@@ -1,0 +1,131 @@
+// The real page view on Qt WebEngine, against pages served on 127.0.0.1.
+#include "browser/QtWebView.h"
+#include "browser/frmBrowser.h"
+#include "shell/Module1.h"
+#include "shell/StatusBar.h"
+#include "shell/frmMain.h"
+#include "support/MemorySettingsStore.h"
+#include "support/TestServer.h"
+
+#include <QSignalSpy>
+#include <QTest>
+#include <QWebEnginePage>
+#include <QWebEngineProfile>
+#include <QWebEngineView>
+#include <memory>
+#include <unistd.h>
+
+class tst_QtWebView : public QObject
+{
+    Q_OBJECT
+public:
+    static void initMain()
+    {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+        if (geteuid() == 0)
+            qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
+    }
+
+private:
+    TestServer server;
+    QWebEngineProfile *profile = nullptr;
+    MemorySettingsStore store;
+
+    void setHome(const QString &url)
+    {
+        store.values.insert("Lumeno2/Internet/HomePage", url);
+    }
+
+private slots:
+    void initTestCase()
+    {
+        // Off the record: nothing a test does reaches the disk.
+        profile = new QWebEngineProfile(this);
+        QVERIFY(profile->isOffTheRecord());
+        server.page("/page", "<html><head><title>Served page</title></head><body>hello</body></html>");
+        server.page("/untitled", "<html><body>no title here</body></html>");
+        server.page("/ask", "<html><head><title>asks</title></head><body><script>"
+                            "navigator.geolocation.getCurrentPosition(function(){document.title='granted'},"
+                            "function(){document.title='denied'});</script></body></html>");
+    }
+    void cleanupTestCase()
+    {
+        delete profile;
+    }
+    void init()
+    {
+        store.values.clear();
+        Module1::resetSharedState();
+    }
+
+    void homePageSettingIsHonoured()
+    {
+        setHome(server.url("/page").toString());
+        QtWebView view(profile, store, nullptr);
+        view.resize(400, 300);
+        view.show();
+        QSignalSpy before(&view, &WebView::BeforeNavigate2);
+        QSignalSpy done(&view, &WebView::DocumentComplete);
+        view.GoHome();
+        QVERIFY(done.wait(20000));
+        QCOMPARE(view.LocationURL(), server.url("/page").toString());
+        QCOMPARE(view.DocumentTitle(), QString("Served page"));
+        QVERIFY(!before.isEmpty());
+        QCOMPARE(before.first().first().toString(), server.url("/page").toString());
+        QVERIFY(server.requests.contains("/page"));
+    }
+
+    void builtInStartPageWhenNoneIsSet()
+    {
+        QtWebView view(profile, store, nullptr);
+        view.resize(400, 300);
+        view.show();
+        QSignalSpy done(&view, &WebView::DocumentComplete);
+        view.GoHome();
+        QVERIFY(done.wait(20000));
+        QCOMPARE(view.LocationURL(), QtWebView::startPage());
+        QCOMPARE(view.DocumentTitle(), QString("Lumeno 2.0"));
+    }
+
+    void titleIsTheDocumentsOwn()
+    {
+        QtWebView view(profile, store, nullptr);
+        view.resize(400, 300);
+        view.show();
+        QSignalSpy done(&view, &WebView::DocumentComplete);
+        view.Navigate2(server.url("/untitled").toString());
+        QVERIFY(done.wait(20000));
+        QCOMPARE(view.LocationURL(), server.url("/untitled").toString());
+        QCOMPARE(view.DocumentTitle(), QString()); // not the address
+    }
+
+    void permissionRequestsAreDenied()
+    {
+        QtWebView view(profile, store, nullptr);
+        view.resize(400, 300);
+        view.show();
+        view.Navigate2(server.url("/ask").toString());
+        QTRY_COMPARE_WITH_TIMEOUT(view.engineView()->page()->title(), QString("denied"), 20000);
+    }
+
+    // A whole host with the real engine: its first window shows the home page.
+    void hostWindowLoadsTheHomePage()
+    {
+        setHome(server.url("/page").toString());
+        QtWebViewFactory views(profile, store);
+        auto host = std::make_unique<frmMain>(store, views);
+        host->setMarkvaultPath(QString());
+        host->Form_Load();
+        host->show();
+        frmBrowser *w = host->workspace()->findChild<frmBrowser *>();
+        QVERIFY(w);
+        QTRY_COMPARE_WITH_TIMEOUT(w->wb->DocumentTitle(), QString("Served page"), 20000);
+        QCOMPARE(w->wb->LocationURL(), server.url("/page").toString());
+        QCOMPARE(host->SB->Panels(3)->text(), QString("Open Windows: 1"));
+        host->close();
+        QCOMPARE(OpenWindows, 0);
+    }
+};
+
+QTEST_MAIN(tst_QtWebView)
+#include "tst_qtwebview.moc"

@@ -1,0 +1,319 @@
+// The host window with the fake page view: start-up from the store, opening
+// and closing windows, the status bar, and what is stored on the way out.
+#include "browser/frmBrowser.h"
+#include "shell/Module1.h"
+#include "shell/StatusBar.h"
+#include "shell/frmMain.h"
+#include "support/FakeWebView.h"
+#include "support/MemorySettingsStore.h"
+
+#include <QFile>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMouseEvent>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <memory>
+
+class tst_Host : public QObject
+{
+    Q_OBJECT
+public:
+    static void initMain() { qputenv("QT_QPA_PLATFORM", "offscreen"); }
+
+private:
+    MemorySettingsStore *store = nullptr;
+    FakeWebViewFactory *views = nullptr;
+    std::unique_ptr<frmMain> host;
+
+    frmMain *start(const QString &markvault = QStringLiteral("/nonexistent/markvault"))
+    {
+        host = std::make_unique<frmMain>(*store, *views);
+        host->setMarkvaultPath(markvault);
+        host->Form_Load();
+        host->show();
+        return host.get();
+    }
+    QList<frmBrowser *> windows() const
+    {
+        QList<frmBrowser *> open;
+        for (auto *w : host->workspace()->findChildren<frmBrowser *>(Qt::FindDirectChildrenOnly))
+            if (w->isVisible())
+                open << w;
+        return open;
+    }
+    QString panel(int i) const { return host->SB->Panels(i)->text(); }
+    void press(QWidget *w, QEvent::Type type)
+    {
+        QMouseEvent e(type, QPointF(5, 5), w->mapToGlobal(QPointF(5, 5)), Qt::LeftButton,
+                      type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(w, &e);
+    }
+
+private slots:
+    void init()
+    {
+        Module1::resetSharedState();
+        QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+        store = new MemorySettingsStore;
+        views = new FakeWebViewFactory;
+    }
+    void cleanup()
+    {
+        host.reset();
+        delete views;
+        delete store;
+        QVERIFY(Forms::loaded().isEmpty());
+    }
+
+    void startsFromAnEmptyStore()
+    {
+        start();
+        QCOMPARE(host->windowTitle(), QString("Lumeno 2.0"));
+        QVERIFY(!host->windowIcon().isNull());
+        QCOMPARE(host->Width(), 10425);
+        QCOMPARE(host->Height(), 7320);
+        QCOMPARE(windows().size(), 1);
+        frmBrowser *w = windows().first();
+        QCOMPARE(w->Width(), 6645);
+        QCOMPARE(w->Height(), 4440);
+        QCOMPARE(w->Left(), 60);
+        QCOMPARE(w->Top(), 60);
+        QCOMPARE(w->parentWidget(), host->workspace());
+        QCOMPARE(views->views.size(), 1);
+        QCOMPARE(views->views.first()->calls, QStringList{"GoHome"});
+        QCOMPARE(OpenWindows, 1);
+        QCOMPARE(panel(3), QString("Open Windows: 1"));
+        QCOMPARE(panel(4), QString("Killed Popups: 0"));
+        QVERIFY(!host->mnuDisablePopups->isChecked());
+        QVERIFY(!KillPopups);
+        // Nothing is stored by starting.
+        QVERIFY(store->saves.isEmpty());
+    }
+
+    void statusBarPanels()
+    {
+        start();
+        const char *texts[] = {"New Window ", "", "Open Windows: 1", "Killed Popups: 0", "Time:"};
+        const char *tips[] = {"", "", "Current number of windows open",
+                              "The amount of popups killed in this session", ""};
+        const StatusBarPanel::Bevel bevels[] = {StatusBarPanel::Raised, StatusBarPanel::NoBevel,
+                                                StatusBarPanel::Inset, StatusBarPanel::Inset,
+                                                StatusBarPanel::Inset};
+        const int minPx[] = {50, 96, 96, 96, 96};
+        for (int i = 1; i <= 5; ++i) {
+            StatusBarPanel *p = host->SB->Panels(i);
+            QCOMPARE(p->Index(), i);
+            QCOMPARE(p->text(), QString(texts[i - 1]));
+            QCOMPARE(p->toolTip(), QString(tips[i - 1]));
+            QCOMPARE(p->bevel(), bevels[i - 1]);
+            QVERIFY2(p->width() >= minPx[i - 1], qPrintable(QString::number(i)));
+        }
+        QCOMPARE(host->SB->Panels(5)->width(), 96);
+        // The spring takes what the others leave.
+        QVERIFY(QTest::qWaitForWindowExposed(host.get()));
+        QCoreApplication::processEvents();
+        const int before = host->SB->Panels(2)->width();
+        host->resize(host->width() + 200, host->height());
+        QTRY_COMPARE(host->SB->Panels(2)->width(), before + 200);
+        // A counter panel grows with its text.
+        const int narrow = host->SB->Panels(3)->width();
+        host->SB->Panels(3)->setText("Open Windows: 1234567890123456789012345678901234567890");
+        QTRY_VERIFY(host->SB->Panels(3)->width() > narrow);
+        // The status bar lies outside the workspace, so no window can cover it.
+        QVERIFY(!host->workspace()->geometry().intersects(host->SB->geometry()));
+    }
+
+    void menuTree()
+    {
+        start();
+        QList<QAction *> top = host->menuBar()->actions();
+        QCOMPARE(top.size(), 3);
+        QCOMPARE(top[0]->text(), QString("File"));
+        QCOMPARE(top[1]->text(), QString("&Options"));
+        QCOMPARE(top[2]->text(), QString("&Help"));
+        QStringList file, options, help;
+        for (QAction *a : host->mnuFile->actions())
+            file << (a->isSeparator() ? "-" : a->text());
+        for (QAction *a : host->mnuOptions->actions())
+            options << (a->isSeparator() ? "-" : a->text());
+        for (QAction *a : host->mnuHelp->actions())
+            help << (a->isSeparator() ? "-" : a->text());
+        QCOMPARE(file, (QStringList{"&New Window", "-", "Quit\tAlt+F4"}));
+        QCOMPARE(options, (QStringList{"&Disable Popups", "Open Markvault", "-", "&Internet Options..."}));
+        QCOMPARE(help, (QStringList{"&Read Me\tF1", "&Web Support...", "-", "&About"}));
+        QCOMPARE(host->mnuNewWindow->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_N));
+        // The Quit caption shows Alt+F4 but binds no key of its own.
+        QVERIFY(host->mnuQuit->shortcut().isEmpty());
+        QVERIFY(host->mnuDisablePopups->isCheckable());
+        QVERIFY(!host->mnuMarkvault->isVisible());
+    }
+
+    void storedOptionsAreRestored()
+    {
+        store->setOption("KillPopups", "true");
+        store->setOption("MainWindowWidth", "12000");
+        store->setOption("MainWindowHeight", "9000");
+        store->setOption("WindowWidth", "5010");
+        store->setOption("WindowHeight", "3000");
+        start();
+        QVERIFY(host->mnuDisablePopups->isChecked());
+        QVERIFY(KillPopups);
+        QCOMPARE(host->Width(), 12000);
+        QCOMPARE(host->Height(), 9000);
+        QCOMPARE(windows().first()->Width(), 5010);
+        QCOMPARE(windows().first()->Height(), 3000);
+    }
+
+    void markvaultShownWhenItsProgramExists()
+    {
+        QTemporaryDir dir;
+        const QString program = dir.filePath("markvault");
+        QFile f(program);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.close();
+        start(program);
+        QVERIFY(host->mnuMarkvault->isVisible());
+        host.reset();
+        Module1::resetSharedState();
+        start(dir.path()); // a directory is not the program
+        QVERIFY(!host->mnuMarkvault->isVisible());
+    }
+
+    void openThreeCloseThreeOpenOne()
+    {
+        start();
+        frmBrowser *first = windows().first();
+        frmBrowser *second = host->OpenBrowserWindow();
+        const QPoint secondAt = second->pos();
+        frmBrowser *third = host->OpenBrowserWindow();
+        QCOMPARE(panel(3), QString("Open Windows: 3"));
+        // Later windows are not moved to the first position, nor moved later.
+        QVERIFY(secondAt != first->pos());
+        QCOMPARE(second->pos(), secondAt);
+        QVERIFY(third->pos() != secondAt);
+
+        QPointer<frmBrowser> gone(second);
+        second->cmdClose_Click();
+        QCOMPARE(panel(3), QString("Open Windows: 2"));
+        QTRY_VERIFY(gone.isNull());
+        first->cmdClose_Click();
+        third->cmdClose_Click();
+        QCOMPARE(OpenWindows, 0);
+        QCOMPARE(panel(3), QString("Open Windows: 0"));
+        QTRY_COMPARE(windows().size(), 0);
+
+        frmBrowser *again = host->OpenBrowserWindow();
+        QCOMPARE(again->Left(), 60);
+        QCOMPARE(again->Top(), 60);
+        QCOMPARE(panel(3), QString("Open Windows: 1"));
+    }
+
+    void closedWindowsSizeIsTheNextOnesAndIsStored()
+    {
+        start();
+        frmBrowser *w = windows().first();
+        w->setWidth(5010);
+        w->setHeight(3000);
+        w->cmdClose_Click();
+        QCOMPARE(store->saves, (QStringList{"WindowHeight=3000", "WindowWidth=5010"}));
+        QCOMPARE(WindowWidth, 5010);
+        QCOMPARE(WindowHeight, 3000);
+        frmBrowser *next = host->OpenBrowserWindow();
+        QCOMPARE(next->Width(), 5010);
+        QCOMPARE(next->Height(), 3000);
+    }
+
+    void closingTheHostStoresItsSizeThenEachWindowsInOrder()
+    {
+        start();
+        frmBrowser *a = windows().first();
+        frmBrowser *b = host->OpenBrowserWindow();
+        a->setWidth(4500);
+        a->setHeight(3000);
+        b->setWidth(6000);
+        b->setHeight(3600);
+        host->setWidth(12000);
+        host->setHeight(8010);
+        // The window opened first is the older form, even after the other was raised.
+        a->raise();
+        QSignalSpy ended(host.get(), &frmMain::unloaded);
+        QVERIFY(host->close());
+        QCOMPARE(ended.count(), 1);
+        QCOMPARE(store->saves, (QStringList{"MainWindowHeight=8010", "MainWindowWidth=12000",
+                                            "WindowHeight=3000", "WindowWidth=4500",
+                                            "WindowHeight=3600", "WindowWidth=6000"}));
+        QCOMPARE(OpenWindows, 0);
+        QCOMPARE(panel(3), QString("Open Windows: 0"));
+
+        // The next start restores the host and takes the last window's size.
+        host.reset();
+        Module1::resetSharedState();
+        start();
+        QCOMPARE(host->Width(), 12000);
+        QCOMPARE(host->Height(), 8010);
+        QCOMPARE(windows().first()->Width(), 6000);
+        QCOMPARE(windows().first()->Height(), 3600);
+    }
+
+    void quitUnloadsOnce()
+    {
+        start();
+        host->OpenBrowserWindow();
+        QSignalSpy ended(host.get(), &frmMain::unloaded);
+        host->mnuQuit->trigger();
+        host->Unload();
+        host->close();
+        QCOMPARE(ended.count(), 1);
+        QCOMPARE(store->saves.size(), 6);
+    }
+
+    void newWindowCommand()
+    {
+        start();
+        host->mnuNewWindow->trigger();
+        QCOMPARE(windows().size(), 2);
+        QCOMPARE(panel(3), QString("Open Windows: 2"));
+        QCOMPARE(views->views.last()->calls, QStringList{"GoHome"});
+    }
+
+    void panelOneActsAsAPushButton()
+    {
+        start();
+        StatusBarPanel *one = host->SB->Panels(1);
+        press(one, QEvent::MouseButtonPress);
+        QCOMPARE(one->bevel(), StatusBarPanel::Inset);
+        QCOMPARE(OpenWindows, 2);
+        QCOMPARE(panel(3), QString("Open Windows: 2"));
+        press(one, QEvent::MouseButtonRelease);
+        QCOMPARE(one->bevel(), StatusBarPanel::Raised);
+
+        for (int i = 2; i <= 5; ++i) {
+            press(host->SB->Panels(i), QEvent::MouseButtonPress);
+            press(host->SB->Panels(i), QEvent::MouseButtonRelease);
+        }
+        QCOMPARE(OpenWindows, 2);
+        QCOMPARE(one->bevel(), StatusBarPanel::Raised);
+
+        // A release anywhere over the status bar raises the button again.
+        press(one, QEvent::MouseButtonPress);
+        press(host->SB, QEvent::MouseButtonRelease);
+        QCOMPARE(one->bevel(), StatusBarPanel::Raised);
+    }
+
+    void clockTicksEverySecond()
+    {
+        start();
+        QCOMPARE(host->Timer1->interval(), 1000);
+        QVERIFY(host->Timer1->isActive());
+        QCOMPARE(panel(5), QString("Time:"));
+        QTRY_VERIFY_WITH_TIMEOUT(panel(5) != "Time:", 3000);
+        QVERIFY2(QRegularExpression("^Time: (1[0-2]|[1-9]):[0-5][0-9]:[0-5][0-9] (AM|PM)$")
+                     .match(panel(5)).hasMatch(), qPrintable(panel(5)));
+    }
+};
+
+QTEST_MAIN(tst_Host)
+#include "tst_host.moc"

@@ -1,0 +1,48 @@
+#pragma once
+// A page view that records the calls it gets and raises its events when the
+// test says so.
+#include "browser/WebView.h"
+
+#include <QList>
+#include <QStringList>
+
+class FakeWebView : public WebView
+{
+public:
+    explicit FakeWebView(QWidget *parent) : WebView(parent) { setFocusPolicy(Qt::StrongFocus); }
+
+    void GoHome() override { calls << "GoHome"; }
+    void GoBack() override { calls << "GoBack"; }
+    void GoForward() override { calls << "GoForward"; }
+    void Stop() override { calls << "Stop"; }
+    void Refresh() override { calls << "Refresh"; }
+    void Navigate2(const QString &URL) override { calls << "Navigate2:" + URL; }
+
+    QString LocationURL() const override { return url; }
+    QString LocationName() const override { return title; }
+    QString DocumentTitle() const override { return title; }
+
+    // Raises the new-window event as a page would; returns whether it was refused.
+    bool requestNewWindow()
+    {
+        bool cancel = false;
+        emit NewWindow2(cancel);
+        return cancel;
+    }
+
+    QStringList calls;
+    QString url;
+    QString title;
+};
+
+class FakeWebViewFactory : public WebViewFactory
+{
+public:
+    WebView *create(QWidget *parent) override
+    {
+        auto *view = new FakeWebView(parent);
+        views << view;
+        return view;
+    }
+    QList<FakeWebView *> views; // every view made, oldest first
+};
