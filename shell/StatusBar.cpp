@@ -81,8 +81,13 @@ StatusBar::StatusBar(QWidget *parent) : QStatusBar(parent)
             panel->setToolTip(QString::fromLatin1(d.toolTip));
         panel->setBevel(d.bevel);
         const int minPx = Layout::toPixels(d.minTwips);
-        if (d.fixed)
-            panel->setFixedWidth(minPx);
+        if (d.fixed) {
+            // The clock's panel does not follow its text, but it must hold the
+            // widest time the clock can show in this font.
+            const QString widest = QStringLiteral("Time: 12:00:00 PM");
+            const int needed = panel->fontMetrics().horizontalAdvance(widest) + 12;
+            panel->setFixedWidth(qMax(minPx, needed));
+        }
         else
             panel->setMinimumWidth(minPx);
         panel->installEventFilter(this);

@@ -243,6 +243,21 @@ private slots:
         QCOMPARE(store->option("WindowWidth"), QString("4995"));
     }
 
+    void ctrlNOpensAWindowFromInsideAWindow()
+    {
+        host->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(host.get()));
+        w->txtURL->setFocus();
+        QTest::keyClick(w->txtURL, Qt::Key_N, Qt::ControlModifier);
+        QCOMPARE(OpenWindows, 2);
+        frmBrowser *b = qobject_cast<frmBrowser *>(host->workspace()->children().last());
+        QVERIFY(b && b != w);
+        // The new window has the focus, on its page.
+        QVERIFY(b->wb->hasFocus());
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_N, Qt::ControlModifier);
+        QCOMPARE(OpenWindows, 3);
+    }
+
     void closeButton()
     {
         host->activateWindow();
