@@ -4,38 +4,150 @@
 
 #include <QAction>
 #include <QPointer>
+#include <QRandomGenerator>
 #include <QWebEngineFileSystemAccessRequest>
 #include <QWebEngineFullScreenRequest>
+#include <QWebEngineHistory>
 #include <QWebEngineNewWindowRequest>
 #include <QWebEnginePage>
 #include <QWebEngineProfile>
 #include <QWebEngineRegisterProtocolHandlerRequest>
 #include <QWebEngineScript>
+#include <QWebEngineScriptCollection>
 #include <QWebEngineView>
 
+namespace {
+const QString RefusalScriptName = QStringLiteral("lumeno-new-windows");
+const QString ReportPrefix = QStringLiteral("lumeno-refused:");
+
+// Runs in the page's own world before any of its scripts. While refusing,
+// window.open returns null at once and nothing reaches the engine, which
+// would otherwise build a page for every request; the refusals are reported
+// in one message per burst. Everything it calls is captured before the page
+// can replace it.
+QString refusalScript(const QString &token, bool refuse)
+{
+    return QStringLiteral(R"JS((function () {
+'use strict';
+var token = '%1';
+var refuse = %2;
+var report = Function.prototype.bind.call(console.debug, console);
+var later = Function.prototype.bind.call(queueMicrotask, window);
+var apply = Reflect.apply;
+var realOpen = window.open;
+var pending = 0;
+function flush() { var n = pending; pending = 0; if (n > 0) report('%3' + token + ':' + n); }
+var wrapper = { open: function (url, target, features) {
+  if (refuse) { if (pending++ === 0) later(flush); return null; }
+  return apply(realOpen, this == null ? window : this, arguments);
+} }.open;
+window.open = wrapper;
+Object.defineProperty(window, '__lumenoRefuseNewWindows', {
+  value: function (t, on) { if (t === token) refuse = !!on; }
+});
+})();)JS")
+        .arg(token, refuse ? QStringLiteral("true") : QStringLiteral("false"), ReportPrefix);
+}
+} // namespace
+
+// A page of this program: announces main-frame navigations to its view and
+// routes new-window requests and the refusal reports to it. A pop-up's page
+// belongs to the view that opened it but announces nothing there.
 class LumenoPage : public QWebEnginePage
 {
 public:
-    LumenoPage(QWebEngineProfile *profile, QtWebView *owner)
-        : QWebEnginePage(profile, owner), m_owner(owner)
+    LumenoPage(QWebEngineProfile *profile, QtWebView *owner, bool announces, QObject *parent)
+        : QWebEnginePage(profile, parent), m_owner(owner), m_announces(announces)
     {
+        connect(this, &QWebEnginePage::newWindowRequested, this,
+                [this](QWebEngineNewWindowRequest &request) {
+                    // With its view gone, nobody can decide: the window is dropped.
+                    if (m_owner)
+                        m_owner->handleNewWindow(request);
+                });
+        // Nothing a page asks for may leave it waiting for an answer.
+        connect(this, &QWebEnginePage::featurePermissionRequested, this,
+                [this](const QUrl &origin, QWebEnginePage::Feature feature) {
+                    setFeaturePermission(origin, feature, QWebEnginePage::PermissionDeniedByUser);
+                });
+        connect(this, &QWebEnginePage::fullScreenRequested, this,
+                [](QWebEngineFullScreenRequest request) { request.reject(); });
+        connect(this, &QWebEnginePage::fileSystemAccessRequested, this,
+                [](QWebEngineFileSystemAccessRequest request) { request.reject(); });
+        connect(this, &QWebEnginePage::registerProtocolHandlerRequested, this,
+                [](QWebEngineRegisterProtocolHandlerRequest request) { request.reject(); });
     }
 
 protected:
     bool acceptNavigationRequest(const QUrl &url, NavigationType type, bool isMainFrame) override
     {
-        if (isMainFrame)
-            emit m_owner->BeforeNavigate2(url.toString());
+        if (isMainFrame && m_announces && m_owner)
+            m_owner->announce(url);
         return QWebEnginePage::acceptNavigationRequest(url, type, isMainFrame);
     }
 
+    void javaScriptConsoleMessage(JavaScriptConsoleMessageLevel level, const QString &message,
+                                  int line, const QString &source) override
+    {
+        if (m_owner && message.startsWith(ReportPrefix)) {
+            const QStringView rest = QStringView(message).mid(ReportPrefix.size());
+            const QString mark = m_owner->m_token + QLatin1Char(':');
+            if (rest.startsWith(mark)) {
+                bool ok = false;
+                const int n = rest.mid(mark.size()).toInt(&ok);
+                if (ok && n > 0)
+                    emit m_owner->NewWindowsRefused(n);
+                return;
+            }
+        }
+        QWebEnginePage::javaScriptConsoleMessage(level, message, line, source);
+    }
+
 private:
-    QtWebView *m_owner;
+    QPointer<QtWebView> m_owner;
+    bool m_announces;
 };
 
+namespace {
+// A window that a page opened while pop-ups are allowed: a top-level window of
+// its own, outside the host, sized as the page asks, closed when it asks.
+class PopupWindow : public QWebEngineView
+{
+public:
+    PopupWindow(QWebEngineProfile *profile, QtWebView *opener, QWidget *owner)
+        : QWebEngineView(owner)
+    {
+        setWindowFlag(Qt::Window);
+        setAttribute(Qt::WA_DeleteOnClose);
+        resize(640, 480);
+        m_page = new LumenoPage(profile, opener, false, this);
+        connect(m_page, &QWebEnginePage::windowCloseRequested, this, &QWidget::close);
+        connect(m_page, &QWebEnginePage::geometryChangeRequested, this, [this](const QRect &g) {
+            if (g.width() > 0 && g.height() > 0)
+                resize(g.size());
+            if (g.x() != 0 || g.y() != 0)
+                move(g.topLeft());
+        });
+        connect(m_page, &QWebEnginePage::titleChanged, this, &QWidget::setWindowTitle);
+        setPage(m_page);
+    }
+    ~PopupWindow() override
+    {
+        setPage(nullptr);
+        delete m_page;
+    }
+    QWebEnginePage *popupPage() const { return m_page; }
+
+private:
+    LumenoPage *m_page;
+};
+} // namespace
+
 QtWebView::QtWebView(QWebEngineProfile *profile, SettingsStore &store, QWidget *parent)
-    : WebView(parent), m_store(store), m_view(new QWebEngineView(this)),
-      m_page(new LumenoPage(profile, this))
+    : WebView(parent), m_store(store), m_profile(profile), m_view(new QWebEngineView(this)),
+      m_page(new LumenoPage(profile, this, true, this)),
+      m_token(QString::number(QRandomGenerator::system()->generate64(), 36)
+              + QString::number(QRandomGenerator::system()->generate64(), 36))
 {
     m_view->setPage(m_page);
     setFocusProxy(m_view);
@@ -49,25 +161,9 @@ QtWebView::QtWebView(QWebEngineProfile *profile, SettingsStore &store, QWidget *
             [this](bool enabled) { emit CommandStateChange(CommandForward, enabled); });
     connect(m_page, &QWebEnginePage::loadStarted, this, [this] { ++m_navigation; });
     connect(m_page, &QWebEnginePage::loadFinished, this, &QtWebView::onLoadFinished);
-
-    connect(m_page, &QWebEnginePage::newWindowRequested, this,
-            [this](QWebEngineNewWindowRequest &) {
-                bool cancel = false;
-                emit NewWindow2(cancel);
-                // A window that nobody opens is dropped by the engine.
-            });
-
-    // Nothing a page asks for may leave it waiting on an answer.
-    connect(m_page, &QWebEnginePage::featurePermissionRequested, this,
-            [this](const QUrl &origin, QWebEnginePage::Feature feature) {
-                m_page->setFeaturePermission(origin, feature, QWebEnginePage::PermissionDeniedByUser);
-            });
-    connect(m_page, &QWebEnginePage::fullScreenRequested, this,
-            [](QWebEngineFullScreenRequest request) { request.reject(); });
-    connect(m_page, &QWebEnginePage::fileSystemAccessRequested, this,
-            [](QWebEngineFileSystemAccessRequest request) { request.reject(); });
-    connect(m_page, &QWebEnginePage::registerProtocolHandlerRequested, this,
-            [](QWebEngineRegisterProtocolHandlerRequest request) { request.reject(); });
+    // Fragment and pushState changes only show here.
+    connect(m_page, &QWebEnginePage::urlChanged, this, &QtWebView::announce);
+    installRefusalScript();
 }
 
 QtWebView::~QtWebView()
@@ -82,13 +178,22 @@ QString QtWebView::startPage()
     return QStringLiteral("qrc:/start.html");
 }
 
+QUrl QtWebView::addressToUrl(const QString &text)
+{
+    if (text.trimmed().isEmpty())
+        return QUrl();
+    return QUrl::fromUserInput(text, QString(), QUrl::AssumeLocalFile);
+}
+
 void QtWebView::GoHome()
 {
     const QString home = m_store.GetSetting(Settings::AppName, Settings::InternetSection,
-                                            Settings::KeyHomePage, QString()).trimmed();
-    m_view->load(home.isEmpty() ? QUrl(startPage()) : QUrl::fromUserInput(home));
+                                            Settings::KeyHomePage, QString());
+    const QUrl url = addressToUrl(home);
+    m_view->load(url.isValid() ? url : QUrl(startPage()));
 }
 
+// Back or forward without such a page is ignored by the engine.
 void QtWebView::GoBack() { m_view->back(); }
 void QtWebView::GoForward() { m_view->forward(); }
 void QtWebView::Stop() { m_view->stop(); }
@@ -96,7 +201,7 @@ void QtWebView::Refresh() { m_view->reload(); }
 
 void QtWebView::Navigate2(const QString &URL)
 {
-    const QUrl url = QUrl::fromUserInput(URL);
+    const QUrl url = addressToUrl(URL);
     if (url.isValid())
         m_view->load(url);
 }
@@ -116,8 +221,25 @@ QString QtWebView::DocumentTitle() const
     return m_documentTitle;
 }
 
+void QtWebView::announce(const QUrl &url)
+{
+    // A navigation is announced before it starts; its commit, which reports
+    // the same address, is not announced twice.
+    if (url == m_announced)
+        return;
+    m_announced = url;
+    emit BeforeNavigate2(url.toString());
+}
+
+void QtWebView::emitHistoryState()
+{
+    emit CommandStateChange(CommandForward, m_page->history()->canGoForward());
+    emit CommandStateChange(CommandBack, m_page->history()->canGoBack());
+}
+
 void QtWebView::onLoadFinished(bool)
 {
+    emitHistoryState();
     // The engine's title falls back to the address; ask the document itself.
     const quint64 navigation = m_navigation;
     QPointer<QtWebView> self(this);
@@ -129,6 +251,47 @@ void QtWebView::onLoadFinished(bool)
                               emit self->NavigateComplete2();
                               emit self->DocumentComplete();
                           });
+}
+
+void QtWebView::installRefusalScript()
+{
+    QWebEngineScriptCollection &scripts = m_page->scripts();
+    for (const QWebEngineScript &old : scripts.find(RefusalScriptName))
+        scripts.remove(old);
+    QWebEngineScript script;
+    script.setName(RefusalScriptName);
+    script.setInjectionPoint(QWebEngineScript::DocumentCreation);
+    script.setWorldId(QWebEngineScript::MainWorld);
+    // Inner frames are left to the engine's own request, which the window
+    // decides: their copy of the script could not be told of a change.
+    script.setRunsOnSubFrames(false);
+    script.setSourceCode(refusalScript(m_token, m_refuse));
+    scripts.insert(script);
+}
+
+void QtWebView::setNewWindowsRefused(bool refused)
+{
+    if (refused == m_refuse)
+        return;
+    m_refuse = refused;
+    // Documents made from now on start with the new answer; the one shown
+    // is told at once.
+    installRefusalScript();
+    m_page->runJavaScript(QStringLiteral("window.__lumenoRefuseNewWindows && "
+                                         "window.__lumenoRefuseNewWindows('%1', %2);")
+                              .arg(m_token, refused ? QStringLiteral("true") : QStringLiteral("false")),
+                          QWebEngineScript::MainWorld);
+}
+
+void QtWebView::handleNewWindow(QWebEngineNewWindowRequest &request)
+{
+    bool cancel = false;
+    emit NewWindow2(cancel);
+    if (cancel)
+        return; // not opened: the engine drops the request
+    auto *popup = new PopupWindow(m_profile, this, window());
+    request.openIn(popup->popupPage());
+    popup->show();
 }
 
 void QtWebView::resizeEvent(QResizeEvent *)

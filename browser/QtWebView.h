@@ -2,6 +2,9 @@
 // The page view on Qt WebEngine.
 #include "browser/WebView.h"
 
+#include <QUrl>
+
+class QWebEngineNewWindowRequest;
 class QWebEngineProfile;
 class QWebEngineView;
 class SettingsStore;
@@ -25,21 +28,36 @@ public:
     QString LocationName() const override;
     QString DocumentTitle() const override;
 
+    void setNewWindowsRefused(bool refused) override;
+
     // The page opened when no home page is set: shipped with the program.
     static QString startPage();
+    // How a typed address is read: "example.org" is a web address, "/tmp/a.html"
+    // a file; an empty or unusable text gives an invalid URL.
+    static QUrl addressToUrl(const QString &text);
     QWebEngineView *engineView() const { return m_view; }
 
 protected:
     void resizeEvent(QResizeEvent *event) override;
 
 private:
+    friend class LumenoPage;
+    void announce(const QUrl &url);
     void onLoadFinished(bool ok);
+    void emitHistoryState();
+    void handleNewWindow(QWebEngineNewWindowRequest &request);
+    void installRefusalScript();
 
     SettingsStore &m_store;
+    QWebEngineProfile *m_profile;
     QWebEngineView *m_view;
     LumenoPage *m_page;
     QString m_documentTitle;
+    QUrl m_announced;
     quint64 m_navigation = 0;
+    bool m_refuse = false;
+    // Marks the page script's reports, so that a page cannot forge them.
+    QString m_token;
 };
 
 class QtWebViewFactory : public WebViewFactory

@@ -28,6 +28,11 @@ public:
     // The title the document itself declares; empty when it has none.
     virtual QString DocumentTitle() const = 0;
 
+    // Whether pages are to refuse new windows themselves, before the engine
+    // builds anything for them. Requests that still reach the engine come
+    // through NewWindow2 as usual.
+    virtual void setNewWindowsRefused(bool refused) { Q_UNUSED(refused); }
+
     // Places the view in its window's client area, in twips.
     void Move(const TwipRect &r);
 
@@ -39,6 +44,8 @@ signals:
     void DocumentComplete();
     // Set Cancel to true to refuse the page's new window. Connect directly.
     void NewWindow2(bool &Cancel);
+    // A page refused this many new windows itself (see setNewWindowsRefused).
+    void NewWindowsRefused(int count);
 
 private:
     void onFocusChanged(QWidget *old, QWidget *now);

@@ -1,5 +1,6 @@
 #include "browser/frmBrowser.h"
 
+#include "browser/AddressBox.h"
 #include "browser/WebView.h"
 #include "shell/Module1.h"
 #include "shell/Settings.h"
@@ -89,18 +90,20 @@ frmBrowser::frmBrowser(frmMain &host, WebViewFactory &views, QWidget *parent)
     imgFavs->setAlignment(Qt::AlignCenter);
     place(imgFavs, Layout::imgFavsDesign);
 
-    cmdBack = stripButton(":/back.xpm", Layout::cmdBack, QStringLiteral("Back"));
-    cmdForward = stripButton(":/forward.xpm", Layout::cmdForward, QStringLiteral("Forward"));
-    cmdStop = stripButton(":/stop.xpm", Layout::cmdStop, QStringLiteral("Stop"));
-    cmdGoHome = stripButton(":/home.xpm", Layout::cmdGoHome,
+    cmdBack = stripButton("cmdBack", ":/back.xpm", Layout::cmdBack, QStringLiteral("Go Back"));
+    cmdForward = stripButton("cmdForward", ":/forward.xpm", Layout::cmdForward, QStringLiteral("Go Forward"));
+    cmdStop = stripButton("cmdStop", ":/stop.xpm", Layout::cmdStop,
+                          QStringLiteral("Stop the current page from loading"));
+    cmdGoHome = stripButton("cmdGoHome", ":/home.xpm", Layout::cmdGoHome,
                             QStringLiteral("Navigate to your homepage"));
-    cmdRefresh = stripButton(":/refresh.xpm", Layout::cmdRefresh, QStringLiteral("Refresh"));
+    cmdRefresh = stripButton("cmdRefresh", ":/refresh.xpm", Layout::cmdRefresh,
+                             QStringLiteral("Refresh the current page"));
 
     lblCaption = new QLabel(QStringLiteral("URL:"), picStatus);
     lblCaption->setFont(arial(8.25, true));
     place(lblCaption, Layout::lblCaption);
 
-    txtURL = new QLineEdit(picStatus);
+    txtURL = new AddressBox(picStatus);
     txtURL->setFont(arial(8.25, false));
     txtURL->setFrame(true);
     QPalette white = txtURL->palette();
@@ -109,7 +112,8 @@ frmBrowser::frmBrowser(frmMain &host, WebViewFactory &views, QWidget *parent)
     txtURL->setPalette(white);
     place(txtURL, Layout::txtURL);
 
-    cmdGo = stripButton(":/go.xpm", Layout::cmdGo, QStringLiteral("Go"));
+    cmdGo = stripButton("cmdGo", ":/go.xpm", Layout::cmdGo,
+                        QStringLiteral("Navigate to the address in the URL box"));
 
     // Close and favorites lie over the title band.
     cmdClose->raise();
@@ -127,7 +131,23 @@ frmBrowser::frmBrowser(frmMain &host, WebViewFactory &views, QWidget *parent)
 
     connect(cmdClose, &QToolButton::clicked, this, &frmBrowser::cmdClose_Click);
     cmdClose->installEventFilter(this);
+    connect(cmdBack, &QToolButton::clicked, this, &frmBrowser::cmdBack_Click);
+    connect(cmdForward, &QToolButton::clicked, this, &frmBrowser::cmdForward_Click);
+    connect(cmdStop, &QToolButton::clicked, this, &frmBrowser::cmdStop_Click);
+    connect(cmdGoHome, &QToolButton::clicked, this, &frmBrowser::cmdGoHome_Click);
+    connect(cmdRefresh, &QToolButton::clicked, this, &frmBrowser::cmdRefresh_Click);
+    connect(cmdGo, &QToolButton::clicked, this, &frmBrowser::cmdGo_Click);
+    cmdGo->installEventFilter(this);
+    connect(txtURL, &AddressBox::GotFocus, this, &frmBrowser::txtURL_GotFocus);
+    connect(txtURL, &AddressBox::EnterPressed, this, &frmBrowser::txtURL_EnterPressed);
+
     connect(wb, &WebView::GotFocus, this, &frmBrowser::wb_GotFocus);
+    connect(wb, &WebView::BeforeNavigate2, this, &frmBrowser::wb_BeforeNavigate2);
+    connect(wb, &WebView::CommandStateChange, this, &frmBrowser::wb_CommandStateChange);
+    connect(wb, &WebView::NavigateComplete2, this, &frmBrowser::wb_NavigateComplete2);
+    connect(wb, &WebView::DocumentComplete, this, &frmBrowser::wb_DocumentComplete);
+    connect(wb, &WebView::NewWindow2, this, &frmBrowser::wb_NewWindow2, Qt::DirectConnection);
+    connect(wb, &WebView::NewWindowsRefused, this, &frmBrowser::wb_NewWindowsRefused);
     connect(qApp, &QApplication::focusChanged, this, &frmBrowser::onFocusChanged);
 
     Forms::add(this);
@@ -138,10 +158,11 @@ frmBrowser::~frmBrowser()
     Forms::remove(this);
 }
 
-QToolButton *frmBrowser::stripButton(const char *picture, const TwipRect &at,
+QToolButton *frmBrowser::stripButton(const char *name, const char *picture, const TwipRect &at,
                                      const QString &toolTip)
 {
     auto *b = new QToolButton(picStatus);
+    b->setObjectName(QString::fromLatin1(name));
     b->setIcon(QIcon(QString::fromLatin1(picture)));
     b->setIconSize(QSize(16, 16));
     b->setToolTip(toolTip);
@@ -163,6 +184,7 @@ void frmBrowser::Form_Load()
 {
     setWidth(WindowWidth);
     setHeight(WindowHeight);
+    wb->setNewWindowsRefused(KillPopups);
     wb->GoHome();
     // Arms the size limit: the user's border drags stop at 135 x 80 pixels.
     m_minDrag = QSize(Layout::toPixels(Layout::MinWidth), Layout::toPixels(Layout::MinHeight));
@@ -302,12 +324,16 @@ void frmBrowser::mouseReleaseEvent(QMouseEvent *event)
 
 bool frmBrowser::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched == cmdClose && event->type() == QEvent::MouseButtonRelease) {
+    if ((watched == cmdClose || watched == cmdGo) && event->type() == QEvent::MouseButtonRelease) {
         // The button finishes its click first: taking its focus away while it
         // is down would cancel the click.
-        static_cast<QObject *>(cmdClose)->event(event);
-        if (!m_unloaded)
-            cmdClose_MouseUp();
+        static_cast<QObject *>(watched)->event(event);
+        if (!m_unloaded) {
+            if (watched == cmdClose)
+                cmdClose_MouseUp();
+            else
+                cmdGo_MouseUp();
+        }
         return true;
     }
     return QWidget::eventFilter(watched, event);
@@ -371,4 +397,94 @@ void frmBrowser::Form_KeyDown(int KeyCode, Qt::KeyboardModifiers Shift)
 {
     if (KeyCode == Qt::Key_F4 && (Shift & ~Qt::KeypadModifier) == Qt::AltModifier)
         m_host.close();
+}
+
+void frmBrowser::cmdBack_Click()
+{
+    wb->GoBack();
+    picStatus->setFocus(Qt::OtherFocusReason);
+}
+
+void frmBrowser::cmdForward_Click()
+{
+    wb->GoForward();
+    picStatus->setFocus(Qt::OtherFocusReason);
+}
+
+void frmBrowser::cmdStop_Click()
+{
+    wb->Stop();
+}
+
+void frmBrowser::cmdGoHome_Click()
+{
+    wb->GoHome();
+    picStatus->setFocus(Qt::OtherFocusReason);
+}
+
+void frmBrowser::cmdRefresh_Click()
+{
+    wb->Refresh();
+    picStatus->setFocus(Qt::OtherFocusReason);
+}
+
+void frmBrowser::cmdGo_Click()
+{
+    wb->Navigate2(txtURL->text());
+}
+
+void frmBrowser::cmdGo_MouseUp()
+{
+    picStatus->setFocus(Qt::MouseFocusReason);
+}
+
+void frmBrowser::txtURL_GotFocus()
+{
+    txtURL->selectAll();
+}
+
+void frmBrowser::txtURL_EnterPressed()
+{
+    cmdGo_Click();
+}
+
+void frmBrowser::wb_BeforeNavigate2(const QString &URL)
+{
+    txtURL->setText(URL);
+}
+
+void frmBrowser::wb_CommandStateChange(int Command, bool Enable)
+{
+    if (Command == WebView::CommandForward)
+        cmdForward->setEnabled(Enable);
+    else if (Command == WebView::CommandBack)
+        cmdBack->setEnabled(Enable);
+}
+
+void frmBrowser::wb_NavigateComplete2()
+{
+    lblTitle->setText(wb->DocumentTitle());
+}
+
+void frmBrowser::wb_DocumentComplete()
+{
+    lblTitle->setText(wb->DocumentTitle());
+}
+
+void frmBrowser::wb_NewWindow2(bool &Cancel)
+{
+    if (!KillPopups)
+        return;
+    Cancel = true;
+    Module1::increment(KilledPopups);
+    m_host.showKilledPopups();
+}
+
+void frmBrowser::wb_NewWindowsRefused(int count)
+{
+    // The page's own script refused these while blocking was on; they count
+    // as blocked whatever the option says by now.
+    for (int i = 0; i < count; ++i)
+        Module1::increment(KilledPopups);
+    m_host.showKilledPopups();
 }

@@ -7,8 +7,8 @@
 
 #include <QWidget>
 
+class AddressBox;
 class QLabel;
-class QLineEdit;
 class QToolButton;
 class WebView;
 class WebViewFactory;
@@ -50,6 +50,25 @@ public:
     void mnuClose_Click();
     void cmdClose_MouseUp();
 
+    // The navigation strip.
+    void cmdBack_Click();
+    void cmdForward_Click();
+    void cmdStop_Click();
+    void cmdGoHome_Click();
+    void cmdRefresh_Click();
+    void cmdGo_Click();
+    void cmdGo_MouseUp();
+    void txtURL_GotFocus();
+    void txtURL_EnterPressed();
+
+    // What the page view reports.
+    void wb_BeforeNavigate2(const QString &URL);
+    void wb_CommandStateChange(int Command, bool Enable);
+    void wb_NavigateComplete2();
+    void wb_DocumentComplete();
+    void wb_NewWindow2(bool &Cancel);
+    void wb_NewWindowsRefused(int count);
+
     WebView *wb;
     QWidget *picStatus;
     QLabel *lblTitle;
@@ -61,7 +80,7 @@ public:
     QToolButton *cmdGoHome;
     QToolButton *cmdRefresh;
     QLabel *lblCaption;
-    QLineEdit *txtURL;
+    AddressBox *txtURL;
     QToolButton *cmdGo;
 
     // The client area: everything inside the sizable border.
@@ -76,7 +95,7 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    QToolButton *stripButton(const char *picture, const TwipRect &at, const QString &toolTip);
+    QToolButton *stripButton(const char *name, const char *picture, const TwipRect &at, const QString &toolTip);
     void onFocusChanged(QWidget *old, QWidget *now);
     Qt::Edges edgesAt(const QPoint &pos) const;
 

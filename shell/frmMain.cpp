@@ -83,6 +83,12 @@ void frmMain::buildMenus()
 
     connect(mnuNewWindow, &QAction::triggered, this, &frmMain::mnuNewWindow_Click);
     connect(mnuQuit, &QAction::triggered, this, &frmMain::mnuQuit_Click);
+    // The action checks itself before it reports the trigger; the handler
+    // does the inverting, as the command is defined.
+    connect(mnuDisablePopups, &QAction::triggered, this, [this] {
+        mnuDisablePopups->setChecked(!mnuDisablePopups->isChecked());
+        mnuDisablePopups_Click();
+    });
 }
 
 void frmMain::Form_Load()
@@ -178,6 +184,19 @@ void frmMain::mnuNewWindow_Click()
 void frmMain::mnuQuit_Click()
 {
     close();
+}
+
+void frmMain::mnuDisablePopups_Click()
+{
+    mnuDisablePopups->setChecked(!mnuDisablePopups->isChecked());
+    KillPopups = mnuDisablePopups->isChecked();
+    m_store.SaveSetting(Settings::AppName, Settings::OptionsSection, Settings::KeyKillPopups,
+                        Settings::booleanToText(KillPopups));
+    // Pages learn it at once, so their next request is decided the new way.
+    for (LoadedForm *form : Forms::loaded()) {
+        if (auto *window = qobject_cast<frmBrowser *>(form->formWidget()))
+            window->wb->setNewWindowsRefused(KillPopups);
+    }
 }
 
 void frmMain::closeEvent(QCloseEvent *event)

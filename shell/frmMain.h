@@ -71,6 +71,7 @@ public:
 
     void mnuNewWindow_Click();
     void mnuQuit_Click();
+    void mnuDisablePopups_Click();
 
 signals:
     // The host has unloaded every form; the program ends.

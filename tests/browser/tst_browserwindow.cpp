@@ -1,5 +1,6 @@
 // One browser window with the fake page view: its layout at every size, the
 // minimum size, border drags, focus, keys and closing.
+#include "browser/AddressBox.h"
 #include "browser/frmBrowser.h"
 #include "shell/Module1.h"
 #include "shell/StatusBar.h"

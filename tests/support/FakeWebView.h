@@ -18,6 +18,11 @@ public:
     void Refresh() override { calls << "Refresh"; }
     void Navigate2(const QString &URL) override { calls << "Navigate2:" + URL; }
 
+    void setNewWindowsRefused(bool refused) override
+    {
+        calls << QStringLiteral("refuse:") + (refused ? "true" : "false");
+    }
+
     QString LocationURL() const override { return url; }
     QString LocationName() const override { return title; }
     QString DocumentTitle() const override { return title; }
