@@ -1,0 +1,39 @@
+#!/usr/bin/env bash
+# Builds what the benchmarks measure, from a private copy of the committed tree, so that
+# edits in the work tree do not change a run half-way:
+#   /tmp/lumeno-bench-build/lumeno        HEAD as committed (main() appends --process-per-site)
+#   /tmp/lumeno-bench-build-nopps/lumeno  the same with that switch left out (Chromium's
+#                                         default model, one renderer per browsing instance)
+#   /tmp/qt6minimal-build/qt6minimal      the bare Qt WebEngine floor of shared/peer-bench
+# Usage: bench/build.sh [REV]   (REV defaults to HEAD; the work tree is never touched)
+set -euo pipefail
+here="$(cd "$(dirname "$0")" && pwd)"
+repo="$(git -C "$here" rev-parse --show-toplevel)"
+rev="${1:-HEAD}"
+peer="${PEER_BENCH:-$repo/../shared/peer-bench}"
+[ -d "$peer/qt6minimal" ] || peer=/work/shared/peer-bench
+
+src=/tmp/lumeno-src
+rm -rf "$src" "$src-nopps"
+mkdir -p "$src"
+git -C "$repo" archive "$rev" | tar -x -C "$src"
+version="Lumeno 2.0 $(git -C "$repo" rev-parse --short "$rev")"
+
+cp -r "$src" "$src-nopps"
+# The variant: main() adds nothing to QTWEBENGINE_CHROMIUM_FLAGS.
+sed -i 's/const QByteArray ours = "--process-per-site";/const QByteArray ours = "";/' \
+    "$src-nopps/shell/main.cpp"
+grep -q 'const QByteArray ours = "";' "$src-nopps/shell/main.cpp" ||
+    { echo "build.sh: could not make the variant without --process-per-site" >&2; exit 1; }
+
+build() { # SRC BUILD-DIR VERSION-TEXT
+    cmake -S "$1" -B "$2" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+    cmake --build "$2" --target lumeno
+    echo "$3" > "$2/bench-version.txt"
+}
+build "$src" /tmp/lumeno-bench-build "$version"
+build "$src-nopps" /tmp/lumeno-bench-build-nopps "$version without --process-per-site"
+
+cmake -S "$peer/qt6minimal" -B /tmp/qt6minimal-build -G Ninja >/dev/null
+cmake --build /tmp/qt6minimal-build
+echo "built: $version"

@@ -1,0 +1,313 @@
+// Page events and pop-up blocking with the real engine, in a whole host,
+// against pages served on 127.0.0.1.
+#include "browser/AddressBox.h"
+#include "browser/QtWebView.h"
+#include "browser/frmBrowser.h"
+#include "shell/Module1.h"
+#include "shell/StatusBar.h"
+#include "shell/frmMain.h"
+#include "support/MemorySettingsStore.h"
+#include "support/TestServer.h"
+
+#include <QLabel>
+#include <QSignalSpy>
+#include <QTest>
+#include <QToolButton>
+#include <QWebEnginePage>
+#include <QWebEngineProfile>
+#include <QWebEngineView>
+#include <QWebEngineNewWindowRequest>
+#include <QWebEngineHistory>
+#include <memory>
+#include <unistd.h>
+
+namespace {
+// A link that fills the top-left corner of the page, where the test clicks.
+const QByteArray bigLink = "style='display:block;position:absolute;left:0;top:0;width:300px;"
+                           "height:150px;background:#ccc'";
+} // namespace
+
+class tst_Popups : public QObject
+{
+    Q_OBJECT
+public:
+    static void initMain()
+    {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+        if (geteuid() == 0)
+            qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
+    }
+
+private:
+    TestServer server;
+    QWebEngineProfile *profile = nullptr;
+    MemorySettingsStore *store = nullptr;
+    std::unique_ptr<QtWebViewFactory> views;
+    std::unique_ptr<frmMain> host;
+    frmBrowser *w = nullptr;
+
+    QtWebView *view() const { return static_cast<QtWebView *>(w->wb); }
+    QString url(const char *path) const { return server.url(QString::fromLatin1(path)).toString(); }
+
+    bool load(const QString &address)
+    {
+        QSignalSpy done(w->wb, &WebView::DocumentComplete);
+        w->wb->Navigate2(address);
+        return done.wait(20000);
+    }
+    QString pageTitle() const { return view()->engineView()->page()->title(); }
+    QList<QWebEngineView *> popups() const
+    {
+        QList<QWebEngineView *> found;
+        for (QWidget *top : QApplication::topLevelWidgets()) {
+            auto *v = qobject_cast<QWebEngineView *>(top);
+            if (v && v->isVisible())
+                found << v;
+        }
+        return found;
+    }
+    void startHost(bool blocking)
+    {
+        store->setOption("KillPopups", blocking ? "True" : "False");
+        host = std::make_unique<frmMain>(*store, *views);
+        host->setMarkvaultPath(QString());
+        host->Form_Load();
+        host->resize(900, 700);
+        host->show();
+        QVERIFY(QTest::qWaitForWindowExposed(host.get()));
+        w = host->workspace()->findChild<frmBrowser *>();
+        QVERIFY(w);
+        w->resize(800, 560);
+        // The home page, completely: its late events must not be taken for the next page's.
+        QTRY_COMPARE_WITH_TIMEOUT(w->lblTitle->text(), QString("Plain"), 20000);
+    }
+    // Waits for the count to reach the expected value, then a little more to
+    // see that it does not go past it.
+    void expectCount(int expected)
+    {
+        QTRY_COMPARE_WITH_TIMEOUT(KilledPopups, expected, 20000);
+        QTest::qWait(400);
+        QCOMPARE(KilledPopups, expected);
+        QCOMPARE(host->SB->Panels(4)->text(), QStringLiteral("Killed Popups: %1").arg(expected));
+    }
+    void clickPage(Qt::KeyboardModifiers modifiers = {})
+    {
+        QWidget *target = view()->engineView()->focusProxy();
+        QVERIFY(target);
+        // The engine takes clicks only once it has drawn the page.
+        QTest::qWait(500);
+        QTest::mouseClick(target, Qt::LeftButton, modifiers, QPoint(50, 50));
+    }
+
+private slots:
+    void initTestCase()
+    {
+        profile = new QWebEngineProfile(this);
+        views = std::make_unique<QtWebViewFactory>(profile, *(store = new MemorySettingsStore));
+        server.page("/page", "<html><head><title>Plain</title></head><body>plain</body></html>");
+        server.page("/second", "<html><head><title>Second</title></head><body>2</body></html>");
+        server.page("/open", "<html><body><script>var r = window.open('about:blank');"
+                             "document.title = r === null ? 'null' : 'window';</script></body></html>");
+        server.page("/sized", "<html><body><script>window.open('/page', 'x', 'width=300,height=200');"
+                              "</script></body></html>");
+        server.page("/framed", "<html><head><title>Outer</title></head><body>"
+                               "<iframe src='/inner'></iframe></body></html>");
+        server.page("/inner", "<html><body><script>window.open('about:blank');"
+                              "location.href = '/inner2';</script></body></html>");
+        server.page("/inner2", "<html><body>inner two</body></html>");
+        server.page("/link", "<html><body><a href='/page' target='_blank' " + bigLink
+                                 + ">new</a></body></html>");
+        server.page("/plainlink", "<html><body><a href='/second' " + bigLink + ">same</a></body></html>");
+        server.page("/jsclick", "<html><body><a id='a' href='/page' target='_blank'>x</a><script>"
+                                "document.getElementById('a').click();</script></body></html>");
+        server.page("/form", "<html><body><form id='f' action='/page' target='_blank'></form>"
+                             "<script>document.getElementById('f').submit();</script></body></html>");
+        server.page("/storm", "<html><body><script>var nulls = 0;"
+                              "for (var i = 0; i < 10000; ++i) if (window.open('about:blank') === null) ++nulls;"
+                              "document.title = 'nulls:' + nulls;</script></body></html>");
+        server.page("/markup", "<html><head><title>&lt;b&gt;x&lt;/b&gt;</title></head></html>");
+        server.page("/untitled", "<html><body>none</body></html>");
+        server.page("/opener", "<html><head><title>Opener</title></head><body><script>"
+                               "window.open('/popup', 'p', 'width=320,height=240');</script></body></html>");
+        server.page("/popup", "<html><head><title>Popup page</title></head><body>"
+                              "<script>setTimeout(function () { window.close(); }, 1500);</script></body></html>");
+    }
+    void cleanupTestCase()
+    {
+        views.reset();
+        delete store;
+        delete profile;
+    }
+    void init()
+    {
+        Module1::resetSharedState();
+        store->values.clear();
+        store->values.insert("Lumeno2/Internet/HomePage", url("/page"));
+    }
+    void cleanup()
+    {
+        host.reset();
+        for (QWebEngineView *p : popups())
+            delete p;
+    }
+
+    void eachKindOfRequestIsBlockedAndCountedOnce_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QString>("click");
+        QTest::newRow("window.open, no gesture") << "/open" << "";
+        QTest::newRow("window.open with size") << "/sized" << "";
+        QTest::newRow("window.open in a frame") << "/framed" << "";
+        QTest::newRow("target=_blank clicked") << "/link" << "plain";
+        QTest::newRow("target=_blank by script") << "/jsclick" << "";
+        QTest::newRow("form with target=_blank") << "/form" << "";
+        QTest::newRow("ctrl+click") << "/plainlink" << "ctrl";
+    }
+    void eachKindOfRequestIsBlockedAndCountedOnce()
+    {
+        QFETCH(QString, path);
+        QFETCH(QString, click);
+        startHost(true);
+        QVERIFY(load(server.url(path).toString()));
+        if (click == "plain")
+            clickPage();
+        else if (click == "ctrl")
+            clickPage(Qt::ControlModifier);
+        expectCount(1);
+        QVERIFY(popups().isEmpty());
+        QCOMPARE(OpenWindows, 1);
+        QCOMPARE(w->txtURL->text(), server.url(path).toString());
+    }
+
+    void blockedWindowOpenReturnsNull()
+    {
+        startHost(true);
+        QVERIFY(load(url("/open")));
+        QTRY_COMPARE_WITH_TIMEOUT(pageTitle(), QString("null"), 10000);
+        expectCount(1);
+    }
+
+    void aStormIsCountedExactly()
+    {
+        startHost(true);
+        QVERIFY(load(url("/storm")));
+        QTRY_COMPARE_WITH_TIMEOUT(pageTitle(), QString("nulls:10000"), 20000);
+        expectCount(10000);
+        QVERIFY(popups().isEmpty());
+    }
+
+    void withBlockingOffAPopupOpensOutsideTheHost()
+    {
+        startHost(false);
+        QVERIFY(load(url("/opener")));
+        QTRY_COMPARE_WITH_TIMEOUT(popups().size(), 1, 20000);
+        QWebEngineView *popup = popups().first();
+        QVERIFY(popup->isWindow());
+        QVERIFY(!host->workspace()->isAncestorOf(popup));
+        QTRY_COMPARE_WITH_TIMEOUT(popup->windowTitle(), QString("Popup page"), 20000);
+        QCOMPARE(popup->size(), QSize(320, 240));
+        QCOMPARE(KilledPopups, 0);
+        QCOMPARE(OpenWindows, 1);
+        QCOMPARE(host->SB->Panels(3)->text(), QString("Open Windows: 1"));
+        // The page closes its own window.
+        QPointer<QWebEngineView> gone(popup);
+        QTRY_VERIFY_WITH_TIMEOUT(gone.isNull(), 20000);
+    }
+
+    void switchingTheOptionActsOnTheNextRequest()
+    {
+        startHost(false);
+        auto openFromPage = [this] {
+            view()->engineView()->page()->runJavaScript(
+                "document.title = window.open('about:blank') === null ? 'null' : 'window';");
+        };
+        host->mnuDisablePopups->trigger();
+        QVERIFY(KillPopups);
+        openFromPage();
+        QTRY_COMPARE_WITH_TIMEOUT(pageTitle(), QString("null"), 10000);
+        expectCount(1);
+        host->mnuDisablePopups->trigger();
+        QVERIFY(!KillPopups);
+        openFromPage();
+        QTRY_COMPARE_WITH_TIMEOUT(pageTitle(), QString("window"), 10000);
+        QTRY_COMPARE_WITH_TIMEOUT(popups().size(), 1, 10000);
+        QCOMPARE(KilledPopups, 1);
+    }
+
+    void framesLeaveTheMainAddressInTheBox()
+    {
+        startHost(false);
+        QVERIFY(load(url("/framed")));
+        // The engine takes clicks only once it has drawn the page.
+        QTest::qWait(500); // the frame navigates once more by itself
+        QCOMPARE(w->txtURL->text(), url("/framed"));
+        QCOMPARE(w->lblTitle->text(), QString("Outer"));
+    }
+
+    void titles()
+    {
+        startHost(false);
+        QVERIFY(load(url("/markup")));
+        QCOMPARE(w->lblTitle->text(), QString("<b>x</b>"));
+        QVERIFY(load(url("/untitled")));
+        QCOMPARE(w->lblTitle->text(), QString());
+    }
+
+    void addressFollowsThePage()
+    {
+        startHost(false);
+        // Typed without a scheme, as a browser reads it.
+        w->txtURL->setText(QStringLiteral("127.0.0.1:%1/second").arg(server.url("/").port()));
+        QSignalSpy done(w->wb, &WebView::DocumentComplete);
+        w->txtURL->setFocus();
+        QTest::keyClick(w->txtURL, Qt::Key_Return);
+        QVERIFY(done.wait(20000));
+        QCOMPARE(w->wb->LocationURL(), url("/second"));
+        QCOMPARE(w->txtURL->text(), url("/second"));
+        QCOMPARE(w->lblTitle->text(), QString("Second"));
+        // A change within the document.
+        view()->engineView()->page()->runJavaScript("location.hash = 'part';");
+        QTRY_COMPARE_WITH_TIMEOUT(w->txtURL->text(), url("/second#part"), 10000);
+        view()->engineView()->page()->runJavaScript("history.pushState({}, '', '/pushed');");
+        QTRY_COMPARE_WITH_TIMEOUT(w->txtURL->text(), url("/pushed"), 10000);
+    }
+
+    void backAndForwardFollowTheHistory()
+    {
+        startHost(false);
+        QTRY_VERIFY_WITH_TIMEOUT(!w->cmdBack->isEnabled(), 20000);
+        QVERIFY(!w->cmdForward->isEnabled());
+        // Refused calls are ignored.
+        w->wb->GoBack();
+        w->wb->GoForward();
+        QVERIFY(load(url("/second")));
+        QVERIFY(w->cmdBack->isEnabled());
+        QVERIFY(!w->cmdForward->isEnabled());
+        QSignalSpy done(w->wb, &WebView::DocumentComplete);
+        QTest::mouseClick(w->cmdBack, Qt::LeftButton);
+        QVERIFY(done.wait(20000));
+        QCOMPARE(w->txtURL->text(), url("/page"));
+        QVERIFY(!w->cmdBack->isEnabled());
+        QVERIFY(w->cmdForward->isEnabled());
+        QCOMPARE(w->lblTitle->text(), QString("Plain"));
+    }
+
+    void emptyAndOddAddressesDoNoHarm()
+    {
+        startHost(false);
+        const QString before = w->wb->LocationURL();
+        w->wb->Navigate2(QString());
+        w->wb->Navigate2("   ");
+        QTest::qWait(300);
+        QCOMPARE(w->wb->LocationURL(), before);
+        // Unreadable or missing: the engine's own error page, and the window goes on.
+        QVERIFY(load("http://[::1"));
+        QVERIFY(load("/nonexistent/file.html"));
+        QCOMPARE(w->wb->LocationURL(), QString("file:///nonexistent/file.html"));
+        QVERIFY(load(url("/second")));
+        QCOMPARE(w->lblTitle->text(), QString("Second"));
+    }
+};
+
+QTEST_MAIN(tst_Popups)
+#include "tst_popups.moc"
