@@ -83,7 +83,7 @@ private slots:
         QCOMPARE(w->Top(), 60);
         QCOMPARE(w->parentWidget(), host->workspace());
         QCOMPARE(views->views.size(), 1);
-        QCOMPARE(views->views.first()->calls, QStringList{"GoHome"});
+        QCOMPARE(views->views.first()->calls, (QStringList{"refuse:false", "GoHome"}));
         QCOMPARE(OpenWindows, 1);
         QCOMPARE(panel(3), QString("Open Windows: 1"));
         QCOMPARE(panel(4), QString("Killed Popups: 0"));
@@ -279,7 +279,7 @@ private slots:
         host->mnuNewWindow->trigger();
         QCOMPARE(windows().size(), 2);
         QCOMPARE(panel(3), QString("Open Windows: 2"));
-        QCOMPARE(views->views.last()->calls, QStringList{"GoHome"});
+        QCOMPARE(views->views.last()->calls, (QStringList{"refuse:false", "GoHome"}));
     }
 
     void panelOneActsAsAPushButton()
