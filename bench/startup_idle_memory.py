@@ -7,12 +7,17 @@ One full run of one configuration (binary + QTWEBENGINE_CHROMIUM_FLAGS):
      [Internet] HomePage=http://127.0.0.1:PORT/page?r=TOKEN&k=seq (served by
      peer/bench.py's loopback server: a static page whose onload sends a beacon);
   2. start-up = spawn -> first beacon (ms);
-  3. after --settle s: PSS of the process tree (sum of Pss: in /proc/PID/smaps_rollup),
-     processes, renderers; then idle CPU over --idle s with 1 window;
+  3. --settle s (3) after the load: PSS of the process tree (sum of Pss: in
+     /proc/PID/smaps_rollup), footprint (distinct physical pages), processes,
+     renderers; --idle-settle s (10) after the load: idle CPU over --idle s (10);
   4. Ctrl+N (xdotool, to the host window) after each load until 5, then 10 windows
-     are loaded; PSS after --settle s at each --windows count; idle CPU with 10 windows;
+     are loaded; PSS at each --windows count, idle CPU with 10 windows, timed from
+     the last window's load as in 3;
   5. the process group is ended (TERM, then KILL).
 Quick runs (--startup-runs) do only 1-2, so that start-up has more samples.
+Another program that maps Qt WebEngine (a test suite, say) lowers the PSS measured and
+loads the CPU: before each run the script waits up to --quiet-wait s for quiet, and it
+records such programs; the table leaves PSS samples taken beside one out.
 Idle CPU is the CPU time of every thread of the tree (/proc/PID/task/TID/schedstat,
 ns) over the window, as % of one core; "wakeups/s" counts how often those threads were
 put on a CPU. Configurations are run round-robin (A B C A B C ...).
@@ -229,14 +234,16 @@ def one_run(h, cfg, args, full):
                     break
                 ev = h.beacons.get(tok, "loaded")
                 res["new_window_ms"].append(round((max(e[0] for e in ev) - t) * 1000))
+            t_loaded = max(e[0] for e in h.beacons.get(tok, "loaded"))
             if n in args.windows or n in args.idle_at:
-                time.sleep(args.settle)
+                time.sleep(max(0.0, t_loaded + args.settle - time.monotonic()))
                 if not run.alive():
                     res["note"] = f"program exited with {n} windows open"
                     break
                 if n in args.windows:
                     res["windows"][n] = memory(run)
                 if n in args.idle_at and args.idle > 0:
+                    time.sleep(max(0.0, t_loaded + args.idle_settle - time.monotonic()))
                     res["idle"][n] = idle(run, args.idle, run.xvfb_pid)
         res["requests"] = len(h.beacons.get(tok, "request"))
         res["x_windows"] = pb.count_windows(h.display)
@@ -336,9 +343,14 @@ def main():
                     help="extra start-up-only runs per configuration")
     ap.add_argument("--warmup", type=int, default=1, help="unrecorded start-up runs first")
     ap.add_argument("--windows", default="1,5,10", help="window counts for PSS")
-    ap.add_argument("--idle-at", default="1,10", help="window counts for idle CPU")
+    ap.add_argument("--idle-at", default=None,
+                    help="window counts for idle CPU (default 1,10; none with --models)")
     ap.add_argument("--idle", type=float, default=10.0, help="idle CPU window, s")
-    ap.add_argument("--settle", type=float, default=3.0, help="s after a load before measuring")
+    ap.add_argument("--settle", type=float, default=3.0,
+                    help="s after the last load before PSS (as peer/bench.py)")
+    ap.add_argument("--idle-settle", type=float, default=10.0,
+                    help="s after the last load before the idle window: a renderer keeps "
+                         "working for some seconds after onload")
     ap.add_argument("--cooldown", type=float, default=3.0, help="sync + sleep before each run")
     ap.add_argument("--timeout", type=float, default=60.0, help="s to wait for one load")
     ap.add_argument("--quiet-wait", type=float, default=30.0,
@@ -352,6 +364,8 @@ def main():
     ap.add_argument("--md", help="write the summary table here")
     args = ap.parse_args()
     args.windows = [int(x) for x in args.windows.split(",") if x]
+    if args.idle_at is None:
+        args.idle_at = "" if args.models else "1,10"
     args.idle_at = [int(x) for x in args.idle_at.split(",") if x]
     args.footprint = False
 
@@ -375,8 +389,9 @@ def main():
 
     plan = ([("warmup", False)] * args.warmup + [("full", True)] * args.runs +
             [("startup", False)] * args.startup_runs)
-    est = sum((4 + args.cooldown) if not f else
-              (2 * args.idle + 3 * args.settle + 12 + args.cooldown) for _, f in plan) * len(cfgs)
+    est = sum((6 + args.cooldown) if not f else
+              (len(args.idle_at) * (args.idle + args.idle_settle) + 3 * args.settle + 10
+               + args.cooldown) for _, f in plan) * len(cfgs)
     pb.log(f"{len(cfgs)} configuration(s) x {len(plan)} runs, about {est / 60:.0f} min")
     h = pb.Harness(args)
     results = []

@@ -2,6 +2,8 @@
 
 #include "browser/AddressBox.h"
 #include "browser/WebView.h"
+#include "favorites/frmEditFavs.h"
+#include "shell/Messages.h"
 #include "shell/Module1.h"
 #include "shell/Settings.h"
 #include "shell/frmMain.h"
@@ -9,6 +11,7 @@
 #include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QToolButton>
@@ -141,6 +144,23 @@ frmBrowser::frmBrowser(frmMain &host, WebViewFactory &views, QWidget *parent)
     connect(txtURL, &AddressBox::GotFocus, this, &frmBrowser::txtURL_GotFocus);
     connect(txtURL, &AddressBox::EnterPressed, this, &frmBrowser::txtURL_EnterPressed);
 
+    mnuPopUp = new QMenu(QStringLiteral("Popup"), this);
+    mnuAddFav = mnuPopUp->addAction(QStringLiteral("Add to Favorites"));
+    mnuEditFavs = mnuPopUp->addAction(QStringLiteral("Edit Favorites"));
+    mnuSep1 = mnuPopUp->addSeparator();
+    mnuFavorites = mnuPopUp->addMenu(QStringLiteral("Favorites"));
+    mnuFavorites->setObjectName(QStringLiteral("mnuFavorites"));
+    mnuFavorite << mnuFavorites->addSeparator();
+    connect(mnuAddFav, &QAction::triggered, this, &frmBrowser::mnuAddFav_Click);
+    connect(mnuEditFavs, &QAction::triggered, this, &frmBrowser::mnuEditFavs_Click);
+    connect(mnuFavorites, &QMenu::aboutToShow, this, &frmBrowser::syncFavoriteItems);
+    connect(mnuFavorites, &QMenu::triggered, this, [this](QAction *item) {
+        const int index = mnuFavorite.indexOf(item);
+        if (index >= 0)
+            mnuFavorite_Click(index);
+    });
+    imgFavs->installEventFilter(this);
+
     connect(wb, &WebView::GotFocus, this, &frmBrowser::wb_GotFocus);
     connect(wb, &WebView::BeforeNavigate2, this, &frmBrowser::wb_BeforeNavigate2);
     connect(wb, &WebView::CommandStateChange, this, &frmBrowser::wb_CommandStateChange);
@@ -188,6 +208,7 @@ void frmBrowser::Form_Load()
     wb->GoHome();
     // Arms the size limit: the user's border drags stop at 135 x 80 pixels.
     m_minDrag = QSize(Layout::toPixels(Layout::MinWidth), Layout::toPixels(Layout::MinHeight));
+    LoadFavoritesMenu();
 }
 
 qint32 frmBrowser::Left() const { return Layout::toTwips(x()); }
@@ -336,6 +357,12 @@ bool frmBrowser::eventFilter(QObject *watched, QEvent *event)
         }
         return true;
     }
+    if (watched == imgFavs && event->type() == QEvent::MouseButtonRelease
+        && static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton
+        && imgFavs->rect().contains(static_cast<QMouseEvent *>(event)->position().toPoint())) {
+        imgFavs_Click();
+        return true;
+    }
     return QWidget::eventFilter(watched, event);
 }
 
@@ -386,6 +413,8 @@ void frmBrowser::onFocusChanged(QWidget *old, QWidget *now)
 void frmBrowser::Form_GotFocus()
 {
     raise();
+    ClearFavoritesMenu();
+    LoadFavoritesMenu();
 }
 
 void frmBrowser::wb_GotFocus()
@@ -487,4 +516,120 @@ void frmBrowser::wb_NewWindowsRefused(int count)
     for (int i = 0; i < count; ++i)
         Module1::increment(KilledPopups);
     m_host.showKilledPopups();
+}
+
+void frmBrowser::ClearFavoritesMenu()
+{
+    // The items themselves follow the next read (see syncFavoriteItems).
+    m_itemsStale = true;
+}
+
+void frmBrowser::LoadFavoritesMenu()
+{
+    const QString path = Favorites::FavoritesFilePath(Favorites::CurrentUserName());
+    const Favorites::FileStamp stamp = Favorites::stampOf(path);
+    // The menu already holds what an unchanged file holds.
+    if (stamp.exists && path == m_favoritesPath && stamp == m_favoritesStamp)
+        return;
+    QString error;
+    QList<FavoriteEntry> entries = Favorites::ReadFavorites(&error);
+    if (!error.isEmpty()) {
+        // The menu keeps what it showed.
+        reportFavoritesError(error);
+        return;
+    }
+    m_lastFavoritesError.clear();
+    m_favorites = std::move(entries);
+    m_favoritesPath = path;
+    m_favoritesStamp = Favorites::stampOf(path);
+    m_itemsStale = true;
+}
+
+void frmBrowser::reportFavoritesError(const QString &error)
+{
+    // Once per failure: the box itself moves the focus, and its return would
+    // bring the same failure round again.
+    if (error == m_lastFavoritesError)
+        return;
+    m_lastFavoritesError = error;
+    Messages::show(this, QMessageBox::Warning, QStringLiteral("Favorites"), error);
+}
+
+namespace {
+// A title as a menu shows it: "&" is no mnemonic and a tab no shortcut
+// column, and a very long title is cut short for the screen.
+QString caption(QString title)
+{
+    constexpr int longest = 120;
+    if (title.size() > longest)
+        title = title.left(longest - 1) + QChar(0x2026);
+    title.replace(QLatin1Char('\t'), QLatin1Char(' '));
+    title.replace(QLatin1Char('&'), QLatin1String("&&"));
+    return title;
+}
+} // namespace
+
+void frmBrowser::syncFavoriteItems()
+{
+    if (!m_itemsStale)
+        return;
+    m_itemsStale = false;
+    const qsizetype n = m_favorites.size();
+    const qsizetype wanted = n == 0 ? 1 : n + 1;
+    while (mnuFavorite.size() > wanted)
+        delete mnuFavorite.takeLast();
+    QList<QAction *> added;
+    while (mnuFavorite.size() + added.size() < wanted)
+        added << new QAction(mnuFavorites);
+    mnuFavorites->addActions(added);
+    mnuFavorite << added;
+    for (qsizetype i = 0; i < n; ++i) {
+        QAction *item = mnuFavorite[i];
+        item->setSeparator(false);
+        item->setText(caption(m_favorites[i].Title));
+        item->setData(m_favorites[i].URL);
+        item->setVisible(true);
+    }
+    if (n == 0) {
+        mnuFavorite[0]->setSeparator(true);
+        mnuFavorite[0]->setData(QVariant());
+        mnuFavorite[0]->setVisible(true);
+    } else {
+        mnuFavorite[n]->setVisible(false);
+    }
+}
+
+void frmBrowser::AddFavorite(const QString &address, const QString &title)
+{
+    QString error;
+    if (!Favorites::AppendFavorite(title, address, &error))
+        Messages::show(this, QMessageBox::Warning, QStringLiteral("Favorites"), error);
+    ClearFavoritesMenu();
+    LoadFavoritesMenu();
+}
+
+void frmBrowser::imgFavs_Click()
+{
+    // Directly below the picture, its left edge in line with the picture's.
+    mnuPopUp->popup(imgFavs->mapToGlobal(QPoint(0, imgFavs->height())));
+}
+
+void frmBrowser::mnuAddFav_Click()
+{
+    AddFavorite(wb->LocationURL(), wb->LocationName());
+}
+
+void frmBrowser::mnuEditFavs_Click()
+{
+    frmEditFavs editor(this);
+    editor.Form_Load();
+    editor.exec();
+    ClearFavoritesMenu();
+    LoadFavoritesMenu();
+}
+
+void frmBrowser::mnuFavorite_Click(int Index)
+{
+    if (Index >= 0 && Index < mnuFavorite.size())
+        wb->Navigate2(mnuFavorite[Index]->data().toString());
 }

@@ -3,12 +3,15 @@
 // and the favorites picture, the navigation strip, and the page view below.
 // Geometry is kept in twips; the window draws its own sizable border.
 #include "browser/Layout.h"
+#include "favorites/FavoritesFile.h"
 #include "shell/Forms.h"
 
 #include <QWidget>
 
 class AddressBox;
+class QAction;
 class QLabel;
+class QMenu;
 class QToolButton;
 class WebView;
 class WebViewFactory;
@@ -69,6 +72,28 @@ public:
     void wb_NewWindow2(bool &Cancel);
     void wb_NewWindowsRefused(int count);
 
+    // The favorites menu.
+    void LoadFavoritesMenu();
+    void ClearFavoritesMenu();
+    void AddFavorite(const QString &address, const QString &title);
+    void imgFavs_Click();
+    void mnuAddFav_Click();
+    void mnuEditFavs_Click();
+    void mnuFavorite_Click(int Index);
+    // Brings the submenu's items in line with the favorites last read; done
+    // when the submenu is about to show, so that a large list costs nothing
+    // until it is looked at.
+    void syncFavoriteItems();
+
+    QMenu *mnuPopUp;
+    QAction *mnuAddFav;
+    QAction *mnuEditFavs;
+    QAction *mnuSep1;
+    QMenu *mnuFavorites;
+    // Element 0 always exists; after a build from N entries, 0 to N-1 hold
+    // them and element N is hidden. Valid after syncFavoriteItems().
+    QList<QAction *> mnuFavorite;
+
     WebView *wb;
     QWidget *picStatus;
     QLabel *lblTitle;
@@ -99,7 +124,14 @@ private:
     void onFocusChanged(QWidget *old, QWidget *now);
     Qt::Edges edgesAt(const QPoint &pos) const;
 
+    void reportFavoritesError(const QString &error);
+
     frmMain &m_host;
+    QList<FavoriteEntry> m_favorites;
+    bool m_itemsStale = true;
+    QString m_favoritesPath;
+    Favorites::FileStamp m_favoritesStamp;
+    QString m_lastFavoritesError;
     QWidget *m_client;
     QSize m_minDrag;
     int m_resizeRuns = 0;

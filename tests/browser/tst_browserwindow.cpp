@@ -2,6 +2,7 @@
 // minimum size, border drags, focus, keys and closing.
 #include "browser/AddressBox.h"
 #include "browser/frmBrowser.h"
+#include "favorites/FavoritesFile.h"
 #include "shell/Module1.h"
 #include "shell/StatusBar.h"
 #include "shell/frmMain.h"
@@ -12,6 +13,7 @@
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
 #include <memory>
@@ -27,6 +29,8 @@ TwipRect twips(const QWidget *w)
 class tst_BrowserWindow : public QObject
 {
     Q_OBJECT
+    QTemporaryDir favoritesDir;
+
 public:
     static void initMain() { qputenv("QT_QPA_PLATFORM", "offscreen"); }
 
@@ -48,6 +52,7 @@ private slots:
     void init()
     {
         Module1::resetSharedState();
+        Favorites::setProgramDirectory(favoritesDir.path());
         store = new MemorySettingsStore;
         views = new FakeWebViewFactory;
         host = std::make_unique<frmMain>(*store, *views);

@@ -2,6 +2,7 @@
 // each button and key does, where the focus goes, and pop-up blocking.
 #include "browser/AddressBox.h"
 #include "browser/frmBrowser.h"
+#include "favorites/FavoritesFile.h"
 #include "shell/Module1.h"
 #include "shell/StatusBar.h"
 #include "shell/frmMain.h"
@@ -9,6 +10,7 @@
 #include "support/MemorySettingsStore.h"
 
 #include <QLabel>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
 #include <limits>
@@ -17,6 +19,8 @@
 class tst_Navigation : public QObject
 {
     Q_OBJECT
+    QTemporaryDir favoritesDir;
+
 public:
     static void initMain() { qputenv("QT_QPA_PLATFORM", "offscreen"); }
 
@@ -33,6 +37,7 @@ private slots:
     void init()
     {
         Module1::resetSharedState();
+        Favorites::setProgramDirectory(favoritesDir.path());
         store = new MemorySettingsStore;
         views = new FakeWebViewFactory;
         host = std::make_unique<frmMain>(*store, *views);

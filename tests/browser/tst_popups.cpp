@@ -3,6 +3,7 @@
 #include "browser/AddressBox.h"
 #include "browser/QtWebView.h"
 #include "browser/frmBrowser.h"
+#include "favorites/FavoritesFile.h"
 #include "shell/Module1.h"
 #include "shell/StatusBar.h"
 #include "shell/frmMain.h"
@@ -11,6 +12,7 @@
 
 #include <QLabel>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
 #include <QWebEnginePage>
@@ -30,6 +32,8 @@ const QByteArray bigLink = "style='display:block;position:absolute;left:0;top:0;
 class tst_Popups : public QObject
 {
     Q_OBJECT
+    QTemporaryDir favoritesDir;
+
 public:
     static void initMain()
     {
@@ -141,6 +145,7 @@ private slots:
     void init()
     {
         Module1::resetSharedState();
+        Favorites::setProgramDirectory(favoritesDir.path());
         store->values.clear();
         store->values.insert("Lumeno2/Internet/HomePage", url("/page"));
     }

@@ -1,6 +1,7 @@
 // The real page view on Qt WebEngine, against pages served on 127.0.0.1.
 #include "browser/QtWebView.h"
 #include "browser/frmBrowser.h"
+#include "favorites/FavoritesFile.h"
 #include "shell/Module1.h"
 #include "shell/StatusBar.h"
 #include "shell/frmMain.h"
@@ -8,6 +9,7 @@
 #include "support/TestServer.h"
 
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QWebEnginePage>
 #include <QWebEngineProfile>
@@ -18,6 +20,8 @@
 class tst_QtWebView : public QObject
 {
     Q_OBJECT
+    QTemporaryDir favoritesDir;
+
 public:
     static void initMain()
     {
@@ -56,6 +60,7 @@ private slots:
     {
         store.values.clear();
         Module1::resetSharedState();
+        Favorites::setProgramDirectory(favoritesDir.path());
     }
 
     void homePageSettingIsHonoured()

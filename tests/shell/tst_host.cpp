@@ -1,6 +1,7 @@
 // The host window with the fake page view: start-up from the store, opening
 // and closing windows, the status bar, and what is stored on the way out.
 #include "browser/frmBrowser.h"
+#include "favorites/FavoritesFile.h"
 #include "shell/Module1.h"
 #include "shell/StatusBar.h"
 #include "shell/frmMain.h"
@@ -20,6 +21,8 @@
 class tst_Host : public QObject
 {
     Q_OBJECT
+    QTemporaryDir favoritesDir;
+
 public:
     static void initMain() { qputenv("QT_QPA_PLATFORM", "offscreen"); }
 
@@ -56,6 +59,7 @@ private slots:
     void init()
     {
         Module1::resetSharedState();
+        Favorites::setProgramDirectory(favoritesDir.path());
         QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
         store = new MemorySettingsStore;
         views = new FakeWebViewFactory;

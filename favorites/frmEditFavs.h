@@ -1,0 +1,61 @@
+#pragma once
+// The favorites editor: a modal dialog without a title bar over the window
+// that opened it. It reads the file once, works on its own list, and writes
+// the list back on "Done"; closing it any other way writes nothing.
+#include "favorites/FavoritesFile.h"
+
+#include <QDialog>
+
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QTreeWidget;
+class QTreeWidgetItem;
+
+class frmEditFavs : public QDialog
+{
+    Q_OBJECT
+public:
+    explicit frmEditFavs(QWidget *owner);
+
+    void Form_Load();
+    void lstFavs_ItemClick(QTreeWidgetItem *item);
+    void lstFavs_ColumnClick(int column);
+    void cmdUpdate_Click();
+    void cmdRemove_Click();
+    void cmdMoveUp_Click();
+    void cmdMoveDown_Click();
+    void cmdDone_Click();
+
+    // The rows as they stand, in display order.
+    QList<FavoriteEntry> rows() const;
+    // 1-based number of the selected row; 0 when none is.
+    int selectedRow() const;
+    const QString &userName() const { return m_userName; }
+
+    QTreeWidget *lstFavs;
+    QGroupBox *fraUpdate;
+    QLabel *lblCaption0;
+    QLineEdit *txtTitle;
+    QLabel *lblCaption1;
+    QLineEdit *txtURL;
+    QPushButton *cmdUpdate;
+    QPushButton *cmdMoveUp;
+    QPushButton *cmdMoveDown;
+    QPushButton *cmdRemove;
+    QPushButton *cmdDone;
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+
+private:
+    void LoadFavoritesList();
+    void swapRows(int s, int n);
+
+    QString m_userName;
+    int m_sortKey = 0;
+    Qt::SortOrder m_sortOrder = Qt::AscendingOrder;
+    bool m_filling = false;
+};

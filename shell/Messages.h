@@ -1,0 +1,17 @@
+#pragma once
+// Message boxes, through one door, so that tests can see what would be shown
+// instead of waiting on a modal box.
+#include <QMessageBox>
+#include <functional>
+
+namespace Messages {
+
+using Handler = std::function<void(QWidget *parent, QMessageBox::Icon icon, const QString &title,
+                                   const QString &text)>;
+
+// A modal box with an OK button.
+void show(QWidget *parent, QMessageBox::Icon icon, const QString &title, const QString &text);
+// Replaces the boxes; an empty handler brings them back.
+void setHandler(Handler handler);
+
+} // namespace Messages

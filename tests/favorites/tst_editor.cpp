@@ -1,0 +1,264 @@
+// The favorites editor, driven with clicks offscreen.
+#include "favorites/FavoritesFile.h"
+#include "favorites/frmEditFavs.h"
+#include "shell/Messages.h"
+
+#include <QFile>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTreeWidget>
+#include <memory>
+
+class tst_Editor : public QObject
+{
+    Q_OBJECT
+public:
+    static void initMain() { qputenv("QT_QPA_PLATFORM", "offscreen"); }
+
+private:
+    QTemporaryDir *dir = nullptr;
+    QString path;
+    std::unique_ptr<QWidget> owner;
+    std::unique_ptr<frmEditFavs> ed;
+
+    void write(const QByteArray &bytes)
+    {
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write(bytes);
+    }
+    QByteArray fileBytes()
+    {
+        QFile f(path);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+    }
+    void open(const QByteArray &bytes)
+    {
+        write(bytes);
+        ed = std::make_unique<frmEditFavs>(owner.get());
+        ed->Form_Load();
+        ed->show();
+        QVERIFY(QTest::qWaitForWindowExposed(ed.get()));
+    }
+    void clickRow(int row)
+    {
+        QTreeWidgetItem *item = ed->lstFavs->topLevelItem(row - 1);
+        QVERIFY(item);
+        QTest::mouseClick(ed->lstFavs->viewport(), Qt::LeftButton, {},
+                          ed->lstFavs->visualItemRect(item).center());
+    }
+    void clickHeader(int column)
+    {
+        QHeaderView *h = ed->lstFavs->header();
+        QTest::mouseClick(h->viewport(), Qt::LeftButton, {},
+                          QPoint(h->sectionViewportPosition(column) + 10, h->height() / 2));
+    }
+    QStringList titles() const
+    {
+        QStringList t;
+        for (const FavoriteEntry &e : ed->rows())
+            t << e.Title;
+        return t;
+    }
+    QString states() const
+    {
+        return QString("up=%1 down=%2 remove=%3 frame=%4")
+            .arg(ed->cmdMoveUp->isEnabled())
+            .arg(ed->cmdMoveDown->isEnabled())
+            .arg(ed->cmdRemove->isEnabled())
+            .arg(ed->fraUpdate->isEnabled());
+    }
+
+private slots:
+    void init()
+    {
+        dir = new QTemporaryDir;
+        Favorites::setProgramDirectory(dir->path());
+        path = dir->filePath(Favorites::CurrentUserName() + ".fav");
+        owner = std::make_unique<QWidget>();
+        owner->setGeometry(100, 100, 600, 400);
+        owner->show();
+        Messages::setHandler([](QWidget *, QMessageBox::Icon, const QString &, const QString &) {});
+    }
+    void cleanup()
+    {
+        ed.reset();
+        owner.reset();
+        delete dir;
+        Messages::setHandler({});
+    }
+
+    void designState()
+    {
+        open("B||http://b/\r\nA||http://a/\r\n");
+        QVERIFY(ed->windowFlags() & Qt::FramelessWindowHint);
+        QCOMPARE(ed->windowModality(), Qt::ApplicationModal);
+        QCOMPARE(ed->size(), QSize(388, 263));
+        QCOMPARE(ed->lstFavs->headerItem()->text(0), QString("Site Title"));
+        QCOMPARE(ed->lstFavs->headerItem()->text(1), QString("Site URL"));
+        QCOMPARE(ed->lstFavs->columnWidth(0), 192);
+        QCOMPARE(ed->lstFavs->columnWidth(1), 187);
+        QCOMPARE(ed->fraUpdate->title(), QString("Edit Information"));
+        QCOMPARE(ed->txtURL->text(), QString("http://"));
+        QCOMPARE(ed->txtTitle->text(), QString());
+        QCOMPARE(states(), QString("up=0 down=0 remove=0 frame=0"));
+        QVERIFY(ed->cmdDone->isEnabled());
+        QCOMPARE(ed->selectedRow(), 0);
+        QCOMPARE(ed->rows(), (QList<FavoriteEntry>{{"B", "http://b/"}, {"A", "http://a/"}}));
+        QCOMPARE(ed->lstFavs->topLevelItem(0)->text(1), QString("http://b/"));
+        // Centred over its owner.
+        QVERIFY((ed->geometry().center() - owner->geometry().center()).manhattanLength() <= 2);
+    }
+
+    void selectionStatesOfThreeRows()
+    {
+        open("One||1\r\nTwo||2\r\nThree||3\r\n");
+        clickRow(1);
+        QCOMPARE(states(), QString("up=0 down=1 remove=1 frame=1"));
+        QCOMPARE(ed->txtTitle->text(), QString("One"));
+        QCOMPARE(ed->txtURL->text(), QString("1"));
+        clickRow(2);
+        QCOMPARE(states(), QString("up=1 down=1 remove=1 frame=1"));
+        clickRow(3);
+        QCOMPARE(states(), QString("up=1 down=0 remove=1 frame=1"));
+        QCOMPARE(ed->txtTitle->text(), QString("Three"));
+        // Typed text is dropped when a row is selected before Update.
+        ed->txtTitle->setText("typed");
+        clickRow(3);
+        QCOMPARE(ed->txtTitle->text(), QString("Three"));
+    }
+
+    void oneRowAllowsNoMoves()
+    {
+        open("Only||o\r\n");
+        clickRow(1);
+        QCOMPARE(states(), QString("up=0 down=0 remove=1 frame=1"));
+    }
+
+    void moveDownTwiceRestoresTheOrder()
+    {
+        open("One||1\r\nT||w||o\r\nThree||3\r\n");
+        clickRow(2);
+        QTest::mouseClick(ed->cmdMoveDown, Qt::LeftButton);
+        QCOMPARE(ed->rows(), (QList<FavoriteEntry>{{"One", "1"}, {"Three", "3"}, {"T", "w||o"}}));
+        QCOMPARE(ed->selectedRow(), 2);
+        QCOMPARE(ed->txtTitle->text(), QString("T")); // the boxes are not refreshed
+        QTest::mouseClick(ed->cmdMoveDown, Qt::LeftButton);
+        QCOMPARE(ed->rows(), (QList<FavoriteEntry>{{"One", "1"}, {"T", "w||o"}, {"Three", "3"}}));
+        QTest::mouseClick(ed->cmdMoveUp, Qt::LeftButton);
+        QCOMPARE(titles(), (QStringList{"T", "One", "Three"}));
+    }
+
+    void updateStoresTheBoxesExactly()
+    {
+        open("One||1\r\nTwo||2\r\n");
+        clickRow(2);
+        ed->txtTitle->clear();
+        ed->txtURL->setText("http://");
+        QTest::mouseClick(ed->cmdUpdate, Qt::LeftButton);
+        clickRow(1);
+        ed->txtTitle->setText("  spaced  ");
+        QTest::mouseClick(ed->cmdUpdate, Qt::LeftButton);
+        QTest::mouseClick(ed->cmdDone, Qt::LeftButton);
+        QCOMPARE(fileBytes(), QByteArray("  spaced  ||1\r\n||http://\r\n"));
+        QVERIFY(!ed->isVisible());
+    }
+
+    void sortingFlipsOneDirectionAndDoneWritesIt()
+    {
+        open("banana||c\r\nApple||b\r\ncherry||a\r\n");
+        clickHeader(0);
+        QCOMPARE(titles(), (QStringList{"cherry", "banana", "Apple"})); // Z to A first
+        clickHeader(1);
+        QCOMPARE(ed->rows().first().URL, QString("a")); // then A to Z, by address
+        QCOMPARE(titles(), (QStringList{"cherry", "Apple", "banana"}));
+        clickHeader(0);
+        QCOMPARE(titles(), (QStringList{"cherry", "banana", "Apple"}));
+        QTest::mouseClick(ed->cmdDone, Qt::LeftButton);
+        QCOMPARE(fileBytes(), QByteArray("cherry||a\r\nbanana||c\r\nApple||b\r\n"));
+    }
+
+    void removingEveryRowEmptiesTheFile()
+    {
+        open("One||1\r\nTwo||2\r\nThree||3\r\n");
+        for (int i = 0; i < 3; ++i) {
+            clickRow(1);
+            QTest::mouseClick(ed->cmdRemove, Qt::LeftButton);
+            QVERIFY(!ed->cmdRemove->isEnabled());
+        }
+        QCOMPARE(ed->lstFavs->topLevelItemCount(), 0);
+        QTest::mouseClick(ed->cmdDone, Qt::LeftButton);
+        QCOMPARE(fileBytes(), QByteArray());
+    }
+
+    void staleCommandsAfterRemoveOrSortDoNoHarm()
+    {
+        open("One||1\r\nTwo||2\r\nThree||3\r\n");
+        clickRow(3);
+        QTest::mouseClick(ed->cmdRemove, Qt::LeftButton);
+        // Move Up, Move Down and Update stay enabled but have no row to act on.
+        QVERIFY(ed->cmdMoveUp->isEnabled());
+        QTest::mouseClick(ed->cmdMoveUp, Qt::LeftButton);
+        QTest::mouseClick(ed->cmdMoveDown, Qt::LeftButton);
+        ed->txtTitle->setText("stale");
+        QTest::mouseClick(ed->cmdUpdate, Qt::LeftButton);
+        QCOMPARE(ed->rows(), (QList<FavoriteEntry>{{"One", "1"}, {"Two", "2"}}));
+
+        // After a sort the selected last row may become the first: Move Up must
+        // not leave the list.
+        clickRow(2);
+        clickHeader(0); // descending: "Two" is now first and still selected
+        QCOMPARE(ed->selectedRow(), 1);
+        QVERIFY(ed->cmdMoveUp->isEnabled());
+        QTest::mouseClick(ed->cmdMoveUp, Qt::LeftButton);
+        QCOMPARE(titles(), (QStringList{"Two", "One"}));
+        clickHeader(0);
+        QCOMPARE(ed->selectedRow(), 2);
+        QTest::mouseClick(ed->cmdMoveDown, Qt::LeftButton);
+        QCOMPARE(titles(), (QStringList{"One", "Two"}));
+    }
+
+    void closingOtherwiseWritesNothing()
+    {
+        open("One||1\r\nTwo||2\r\n");
+        clickRow(1);
+        QTest::mouseClick(ed->cmdRemove, Qt::LeftButton);
+        QTest::keyClick(ed.get(), Qt::Key_Escape);
+        QVERIFY(!ed->isVisible());
+        QCOMPARE(fileBytes(), QByteArray("One||1\r\nTwo||2\r\n"));
+    }
+
+    void aMissingFileOpensAnEmptyList()
+    {
+        ed = std::make_unique<frmEditFavs>(owner.get());
+        ed->Form_Load();
+        QCOMPARE(ed->lstFavs->topLevelItemCount(), 0);
+        QVERIFY(!QFile::exists(path));
+        ed->cmdDone_Click();
+        QCOMPARE(fileBytes(), QByteArray());
+    }
+
+    void aFailedDoneKeepsTheEditorAndTheFile()
+    {
+        open("One||1\r\n");
+        QStringList shown;
+        Messages::setHandler([&](QWidget *, QMessageBox::Icon, const QString &, const QString &text) {
+            shown << text;
+        });
+        // The file's place taken by a directory: the rewrite cannot happen.
+        QVERIFY(QFile::remove(path));
+        QVERIFY(QDir().mkpath(path));
+        QTest::mouseClick(ed->cmdDone, Qt::LeftButton);
+        QCOMPARE(shown.size(), 1);
+        QVERIFY(shown.first().contains(path));
+        QVERIFY(ed->isVisible());
+        QCOMPARE(ed->rows().size(), 1);
+    }
+};
+
+QTEST_MAIN(tst_Editor)
+#include "tst_editor.moc"

@@ -1,0 +1,249 @@
+// The favorites file, on files written byte by byte: both reads, the append,
+// the rewrite, the location and what happens when the file cannot be used.
+#include "favorites/FavoritesFile.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+#include <csignal>
+#include <sys/resource.h>
+
+using namespace Favorites;
+
+namespace {
+QByteArray bytesOf(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+}
+void write(const QString &path, const QByteArray &bytes)
+{
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.write(bytes);
+}
+} // namespace
+
+class tst_FavoritesFile : public QObject
+{
+    Q_OBJECT
+    QTemporaryDir *dir = nullptr;
+    QString path;
+
+private slots:
+    void init()
+    {
+        dir = new QTemporaryDir;
+        setProgramDirectory(dir->path());
+        path = dir->filePath(CurrentUserName() + ".fav");
+    }
+    void cleanup() { delete dir; }
+
+    void locationIsTheProgramDirectoryAndTheLogonName()
+    {
+        QVERIFY(!CurrentUserName().isEmpty());
+        QCOMPARE(FavoritesFilePath("alice"), dir->path() + "/alice.fav");
+        QCOMPARE(FavoritesFilePath(CurrentUserName()), path);
+    }
+
+    void firstReadCreatesAnEmptyFile()
+    {
+        QVERIFY(!QFile::exists(path));
+        QString error;
+        QVERIFY(ReadFavorites(&error).isEmpty());
+        QVERIFY(error.isEmpty());
+        QCOMPARE(bytesOf(path), QByteArray());
+        // The editor's read neither needs nor makes the file.
+        QVERIFY(QFile::remove(path));
+        QVERIFY(ReadFavoritesForEditor(CurrentUserName()).isEmpty());
+        QVERIFY(!QFile::exists(path));
+    }
+
+    void readingRules_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QStringList>("titles");
+        QTest::addColumn<QStringList>("urls");
+        QTest::newRow("plain") << QByteArray("A||http://a/\r\nB||http://b/\r\n")
+                               << QStringList{"A", "B"} << QStringList{"http://a/", "http://b/"};
+        QTest::newRow("two separators") << QByteArray("X||Y||U\r\n") << QStringList{"X"}
+                                        << QStringList{"Y||U"};
+        QTest::newRow("starts with separator") << QByteArray("||http://u/\r\n") << QStringList{""}
+                                               << QStringList{"http://u/"};
+        QTest::newRow("single bars") << QByteArray("a|b|c||u\r\n") << QStringList{"a|b|c"}
+                                     << QStringList{"u"};
+        QTest::newRow("only separator") << QByteArray("||\r\n") << QStringList{""} << QStringList{""};
+        QTest::newRow("no line end at last") << QByteArray("A||a\r\nB||b") << QStringList{"A", "B"}
+                                             << QStringList{"a", "b"};
+        QTest::newRow("LF only") << QByteArray("A||a\nB||b\n") << QStringList{"A", "B"}
+                                 << QStringList{"a", "b"};
+        QTest::newRow("empty lines skipped") << QByteArray("\r\nA||a\r\n\r\n\nB||b\r\n")
+                                             << QStringList{"A", "B"} << QStringList{"a", "b"};
+        QTest::newRow("no separator") << QByteArray("just a title\r\nA||a\r\n")
+                                      << QStringList{"just a title", "A"} << QStringList{"", "a"};
+        QTest::newRow("UTF-8") << QByteArray("Gr\xc3\xbc\xc3\x9f""e \xe2\x82\xac||http://x/\r\n")
+                               << QStringList{QString::fromUtf8("Grüße €")} << QStringList{"http://x/"};
+        QTest::newRow("Windows-1252") << QByteArray("Caf\xe9 \x80 \x96||http://x/\xe9\r\nOK||u\r\n")
+                                      << QStringList{QString::fromUtf8("Café € –"), "OK"}
+                                      << QStringList{QString::fromUtf8("http://x/é"), "u"};
+        QTest::newRow("NUL bytes") << QByteArray("a\0b||u\0v\r\n", 10)
+                                   << QStringList{QString("a") + QChar(0) + "b"}
+                                   << QStringList{QString("u") + QChar(0) + "v"};
+        QTest::newRow("empty file") << QByteArray() << QStringList{} << QStringList{};
+    }
+    void readingRules()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QStringList, titles);
+        QFETCH(QStringList, urls);
+        write(path, bytes);
+        for (const QList<FavoriteEntry> &entries :
+             {ReadFavorites(), ReadFavoritesForEditor(CurrentUserName())}) {
+            QStringList t, u;
+            for (const FavoriteEntry &e : entries) {
+                t << e.Title;
+                u << e.URL;
+            }
+            QCOMPARE(t, titles);
+            QCOMPARE(u, urls);
+        }
+    }
+
+    void aVeryLongLineIsRead()
+    {
+        const QByteArray title(10 * 1024 * 1024, 'x');
+        write(path, title + "||http://long/\r\nnext||n\r\n");
+        const QList<FavoriteEntry> entries = ReadFavorites();
+        QCOMPARE(entries.size(), 2);
+        QCOMPARE(entries[0].Title.size(), title.size());
+        QCOMPARE(entries[1], (FavoriteEntry{"next", "n"}));
+    }
+
+    void appendWritesOneLineWithCrLf()
+    {
+        QVERIFY(AppendFavorite("Page", "http://p/"));
+        QVERIFY(AppendFavorite("Page", "http://p/"));
+        QVERIFY(AppendFavorite("", ""));
+        QCOMPARE(bytesOf(path), QByteArray("Page||http://p/\r\nPage||http://p/\r\n||\r\n"));
+    }
+
+    void appendNeutralisesTheTitle()
+    {
+        QVERIFY(AppendFavorite("X||Y", "http://u/"));
+        QVERIFY(AppendFavorite("a|||b||||c", "u2"));
+        QVERIFY(AppendFavorite("two\r\nlines\nand\rmore", "u3"));
+        QVERIFY(AppendFavorite("a|b", "u||4"));
+        QCOMPARE(bytesOf(path), QByteArray("X|Y||http://u/\r\na|b|c||u2\r\ntwo lines and more||u3\r\n"
+                                           "a|b||u||4\r\n"));
+        const QList<FavoriteEntry> back = ReadFavorites();
+        QCOMPARE(back[0], (FavoriteEntry{"X|Y", "http://u/"}));
+        QCOMPARE(back[3], (FavoriteEntry{"a|b", "u||4"}));
+    }
+
+    void appendAfterALastLineWithoutEnd()
+    {
+        write(path, "A||a");
+        QVERIFY(AppendFavorite("B", "b"));
+        QCOMPARE(bytesOf(path), QByteArray("A||a\r\nB||b\r\n"));
+    }
+
+    void appendWritesUtf8()
+    {
+        QVERIFY(AppendFavorite(QString::fromUtf8("Grüße"), "http://x/"));
+        QCOMPARE(bytesOf(path), QByteArray("Gr\xc3\xbc\xc3\x9f""e||http://x/\r\n"));
+    }
+
+    void rewriteGivesExactlyTheLinesInOrder()
+    {
+        write(path, "old||o\r\nlast without end||x");
+        QVERIFY(RewriteFavorites(CurrentUserName(), {{"C", "c"}, {"A", "a"}, {"", "b"}}));
+        QCOMPARE(bytesOf(path), QByteArray("C||c\r\nA||a\r\n||b\r\n"));
+        QVERIFY(RewriteFavorites(CurrentUserName(), {}));
+        QCOMPARE(bytesOf(path), QByteArray());
+        QVERIFY(QDir(dir->path()).entryList(QDir::Files | QDir::Hidden).size() == 1); // no leftovers
+    }
+
+    void theEditorsReadAndDoneKeepTheFirstSplit()
+    {
+        // Read at the first "||" like the menu, so "Done" loses nothing.
+        write(path, "X||Y||U\r\n");
+        const QList<FavoriteEntry> entries = ReadFavoritesForEditor(CurrentUserName());
+        QCOMPARE(entries, (QList<FavoriteEntry>{{"X", "Y||U"}}));
+        QVERIFY(RewriteFavorites(CurrentUserName(), entries));
+        QCOMPARE(bytesOf(path), QByteArray("X||Y||U\r\n"));
+    }
+
+    void twoUsersSideBySide()
+    {
+        QVERIFY(RewriteFavorites("alice", {{"A", "a"}}));
+        QVERIFY(RewriteFavorites("bob", {{"B", "b"}}));
+        QCOMPARE(bytesOf(dir->filePath("alice.fav")), QByteArray("A||a\r\n"));
+        QCOMPARE(bytesOf(dir->filePath("bob.fav")), QByteArray("B||b\r\n"));
+        QCOMPARE(ReadFavoritesForEditor("alice"), (QList<FavoriteEntry>{{"A", "a"}}));
+        QCOMPARE(ReadFavoritesForEditor("bob"), (QList<FavoriteEntry>{{"B", "b"}}));
+    }
+
+    // A program directory that cannot hold the file: the per-user data
+    // directory instead, unless a file is already there.
+    void unwritableProgramDirectoryFallsBackToTheDataDirectory()
+    {
+        QTemporaryDir data;
+        const QByteArray old = qgetenv("XDG_DATA_HOME");
+        qputenv("XDG_DATA_HOME", QFile::encodeName(data.path()));
+        setProgramDirectory(dir->filePath("no/such/dir"));
+        const QString fallback = data.path() + "/Lumeno2/Lumeno2/" + CurrentUserName() + ".fav";
+        QCOMPARE(FavoritesFilePath(CurrentUserName()), fallback);
+        QVERIFY(AppendFavorite("A", "a"));
+        QCOMPARE(bytesOf(fallback), QByteArray("A||a\r\n"));
+        QCOMPARE(ReadFavorites().size(), 1);
+        qputenv("XDG_DATA_HOME", old);
+    }
+
+    // A file that cannot be opened: each operation says which file and why,
+    // and nothing already stored is lost.
+    void unusableFileIsReportedAndNothingIsLost()
+    {
+        QVERIFY(QDir().mkpath(path)); // a directory where the file should be
+        QString error;
+        QVERIFY(ReadFavorites(&error).isEmpty());
+        QVERIFY2(error.contains(path), qPrintable(error));
+        error.clear();
+        QVERIFY(!AppendFavorite("A", "a", &error));
+        QVERIFY(error.contains(path));
+        error.clear();
+        QVERIFY(!RewriteFavorites(CurrentUserName(), {{"A", "a"}}, &error));
+        QVERIFY(error.contains(path));
+        QVERIFY(QFileInfo(path).isDir());
+
+        // A rewrite that cannot finish leaves the old file as it was. A limit
+        // on file sizes stops the write even for root.
+        QVERIFY(QDir(path).removeRecursively());
+        write(path, "kept||k\r\n");
+        signal(SIGXFSZ, SIG_IGN);
+        rlimit old;
+        getrlimit(RLIMIT_FSIZE, &old);
+        rlimit small = old;
+        small.rlim_cur = 4096;
+        QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
+        error.clear();
+        const bool wrote = RewriteFavorites(CurrentUserName(),
+                                            {{QString(100000, 'n'), "n"}, {"more", "m"}}, &error);
+        setrlimit(RLIMIT_FSIZE, &old);
+        QVERIFY(!wrote);
+        QVERIFY(error.contains(path));
+        QCOMPARE(bytesOf(path), QByteArray("kept||k\r\n"));
+        QCOMPARE(QDir(dir->path()).entryList(QDir::Files | QDir::Hidden).size(), 1);
+        // And an append that cannot be written says so.
+        QVERIFY(setrlimit(RLIMIT_FSIZE, &small) == 0);
+        error.clear();
+        const bool appended = AppendFavorite(QString(100000, 'a'), "a", &error);
+        setrlimit(RLIMIT_FSIZE, &old);
+        QVERIFY(!appended);
+        QVERIFY(error.contains(path));
+        QCOMPARE(bytesOf(path), QByteArray("kept||k\r\n"));
+    }
+};
+
+QTEST_GUILESS_MAIN(tst_FavoritesFile)
+#include "tst_favoritesfile.moc"

@@ -1,0 +1,234 @@
+// The favorites menu of a browser window, with the fake page view.
+#include "browser/AddressBox.h"
+#include "browser/frmBrowser.h"
+#include "favorites/FavoritesFile.h"
+#include "favorites/frmEditFavs.h"
+#include "shell/Messages.h"
+#include "shell/Module1.h"
+#include "shell/frmMain.h"
+#include "support/FakeWebView.h"
+#include "support/MemorySettingsStore.h"
+
+#include <QFile>
+#include <QLabel>
+#include <QMenu>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <QTreeWidget>
+#include <memory>
+
+class tst_FavoritesMenu : public QObject
+{
+    Q_OBJECT
+public:
+    static void initMain() { qputenv("QT_QPA_PLATFORM", "offscreen"); }
+
+private:
+    QTemporaryDir *dir = nullptr;
+    QString path;
+    MemorySettingsStore *store = nullptr;
+    FakeWebViewFactory *views = nullptr;
+    std::unique_ptr<frmMain> host;
+    QStringList shown; // message boxes that would have been shown
+
+    void write(const QByteArray &bytes)
+    {
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write(bytes);
+    }
+    QByteArray fileBytes()
+    {
+        QFile f(path);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+    }
+    frmBrowser *start()
+    {
+        host = std::make_unique<frmMain>(*store, *views);
+        host->setMarkvaultPath(QString());
+        host->Form_Load();
+        host->show();
+        host->activateWindow();
+        if (!QTest::qWaitForWindowActive(host.get()))
+            qWarning("host not active");
+        return host->workspace()->findChild<frmBrowser *>();
+    }
+    // The visible items of the submenu: caption and address of each.
+    QStringList items(frmBrowser *w)
+    {
+        w->syncFavoriteItems();
+        QStringList out;
+        for (QAction *a : w->mnuFavorite)
+            if (a->isVisible())
+                out << (a->isSeparator() ? QString("-") : a->text() + " -> " + a->data().toString());
+        return out;
+    }
+
+private slots:
+    void init()
+    {
+        Module1::resetSharedState();
+        dir = new QTemporaryDir;
+        Favorites::setProgramDirectory(dir->path());
+        path = dir->filePath(Favorites::CurrentUserName() + ".fav");
+        store = new MemorySettingsStore;
+        views = new FakeWebViewFactory;
+        shown.clear();
+        Messages::setHandler([this](QWidget *, QMessageBox::Icon, const QString &, const QString &text) {
+            shown << text;
+        });
+    }
+    void cleanup()
+    {
+        host.reset();
+        delete views;
+        delete store;
+        delete dir;
+        Messages::setHandler({});
+    }
+
+    void menuTree()
+    {
+        frmBrowser *w = start();
+        QStringList top;
+        for (QAction *a : w->mnuPopUp->actions())
+            top << (a->isSeparator() ? "-" : a->text());
+        QCOMPARE(top, (QStringList{"Add to Favorites", "Edit Favorites", "-", "Favorites"}));
+        QCOMPARE(w->mnuPopUp->actions().last()->menu(), w->mnuFavorites);
+    }
+
+    void aNewFileGivesTheSeparatorAlone()
+    {
+        frmBrowser *w = start();
+        QCOMPARE(fileBytes(), QByteArray()); // created empty by the first build
+        QCOMPARE(items(w), QStringList{"-"});
+        QCOMPARE(w->mnuFavorite.size(), 1);
+    }
+
+    void threeLinesGiveThreeItemsAndNoFourth()
+    {
+        write("One||http://1/\r\nTwo||http://2/||x\r\n||http://3/\r\n");
+        frmBrowser *w = start();
+        QCOMPARE(items(w), (QStringList{"One -> http://1/", "Two -> http://2/||x", " -> http://3/"}));
+        QCOMPARE(w->mnuFavorite.size(), 4);
+        QVERIFY(!w->mnuFavorite[3]->isVisible());
+        // Choosing one navigates to its address, unchanged.
+        FakeWebView *view = views->views.first();
+        view->calls.clear();
+        w->mnuFavorite[1]->trigger();
+        QCOMPARE(view->calls, QStringList{"Navigate2:http://2/||x"});
+    }
+
+    void captionsShowAmpersandsAndTabsLiterally()
+    {
+        write("Tom & Jerry\tsite||http://t/\r\n");
+        frmBrowser *w = start();
+        w->syncFavoriteItems();
+        QCOMPARE(w->mnuFavorite[0]->text(), QString("Tom && Jerry site"));
+    }
+
+    void addingTheSamePageTwice()
+    {
+        frmBrowser *w = start();
+        FakeWebView *view = views->views.first();
+        view->url = "http://127.0.0.1/p";
+        view->title = "A page";
+        w->mnuAddFav->trigger();
+        w->mnuAddFav->trigger();
+        QCOMPARE(fileBytes(), QByteArray("A page||http://127.0.0.1/p\r\nA page||http://127.0.0.1/p\r\n"));
+        QCOMPARE(items(w), (QStringList{"A page -> http://127.0.0.1/p", "A page -> http://127.0.0.1/p"}));
+    }
+
+    void addingFromAWindowWithNoPage()
+    {
+        frmBrowser *w = start();
+        w->mnuAddFav->trigger();
+        QCOMPARE(fileBytes(), QByteArray("||\r\n"));
+        FakeWebView *view = views->views.first();
+        view->calls.clear();
+        w->syncFavoriteItems();
+        w->mnuFavorite[0]->trigger();
+        QCOMPARE(view->calls, QStringList{"Navigate2:"});
+    }
+
+    void anotherWindowSeesAnAdditionWhenTheFocusEntersIt()
+    {
+        frmBrowser *a = start();
+        frmBrowser *b = host->OpenBrowserWindow();
+        QCOMPARE(items(a), QStringList{"-"});
+        views->views.last()->url = "http://b/";
+        views->views.last()->title = "B";
+        b->mnuAddFav->trigger();
+        QCOMPARE(items(b), QStringList{"B -> http://b/"});
+        QCOMPARE(items(a), QStringList{"-"}); // not yet
+        a->txtURL->setFocus(Qt::MouseFocusReason);
+        QCOMPARE(items(a), QStringList{"B -> http://b/"});
+    }
+
+    void aFileThatBecameEmptyShowsTheSeparatorAgain()
+    {
+        write("One||1\r\nTwo||2\r\n");
+        frmBrowser *w = start();
+        QCOMPARE(items(w).size(), 2);
+        write("");
+        w->ClearFavoritesMenu();
+        w->LoadFavoritesMenu();
+        QCOMPARE(items(w), QStringList{"-"});
+        QCOMPARE(w->mnuFavorite.size(), 1);
+    }
+
+    void theMenuOpensBelowThePicture()
+    {
+        frmBrowser *w = start();
+        QTest::mouseClick(w->imgFavs, Qt::LeftButton);
+        QTRY_VERIFY(w->mnuPopUp->isVisible());
+        const QPoint below = w->imgFavs->mapToGlobal(QPoint(0, w->imgFavs->height()));
+        QCOMPARE(w->mnuPopUp->pos(), below);
+        w->mnuPopUp->close();
+    }
+
+    void editorOpenedFromAWindowIsShownThereAtOnce()
+    {
+        write("One||1\r\nTwo||2\r\n");
+        frmBrowser *w = start();
+        frmBrowser *other = host->OpenBrowserWindow();
+        QCOMPARE(items(other).size(), 2);
+        QTimer::singleShot(0, this, [] {
+            auto *editor = qobject_cast<frmEditFavs *>(QApplication::activeModalWidget());
+            QVERIFY(editor);
+            const QRect row = editor->lstFavs->visualItemRect(editor->lstFavs->topLevelItem(0));
+            QTest::mouseClick(editor->lstFavs->viewport(), Qt::LeftButton, {}, row.center());
+            QTest::mouseClick(editor->cmdRemove, Qt::LeftButton);
+            QTest::mouseClick(editor->cmdDone, Qt::LeftButton);
+        });
+        w->mnuEditFavs->trigger();
+        QCOMPARE(fileBytes(), QByteArray("Two||2\r\n"));
+        QCOMPARE(items(w), QStringList{"Two -> 2"});
+        QCOMPARE(items(other).size(), 2); // until the focus enters it
+    }
+
+    void anUnreadableFileIsReportedOnceAndTheMenuKeepsItsItems()
+    {
+        write("One||1\r\n");
+        frmBrowser *w = start();
+        QCOMPARE(items(w), QStringList{"One -> 1"});
+        QVERIFY(QFile::remove(path));
+        QVERIFY(QDir().mkpath(path));
+        w->ClearFavoritesMenu();
+        w->LoadFavoritesMenu();
+        w->ClearFavoritesMenu();
+        w->LoadFavoritesMenu();
+        QCOMPARE(shown.size(), 1);
+        QVERIFY(shown.first().contains(path));
+        QCOMPARE(items(w), QStringList{"One -> 1"});
+        // Adding fails with a message, and the program goes on.
+        w->mnuAddFav->trigger();
+        QCOMPARE(shown.size(), 2);
+        QCOMPARE(OpenWindows, 1);
+    }
+};
+
+QTEST_MAIN(tst_FavoritesMenu)
+#include "tst_favoritesmenu.moc"
