@@ -14,10 +14,18 @@ peer="${PEER_BENCH:-$repo/../shared/peer-bench}"
 [ -d "$peer/qt6minimal" ] || peer=/work/shared/peer-bench
 
 src=/tmp/lumeno-src
+version="Lumeno 2.0 $(git -C "$repo" rev-parse --short "$rev")"
+if [ "$(cat /tmp/lumeno-bench-build/bench-version.txt 2>/dev/null)" = "$version" ] &&
+   [ "$(cat /tmp/lumeno-bench-build-nopps/bench-version.txt 2>/dev/null)" = "$version without --process-per-site" ] &&
+   [ -x /tmp/lumeno-bench-build/lumeno ] && [ -x /tmp/lumeno-bench-build-nopps/lumeno ] &&
+   [ -x /tmp/qt6minimal-build/qt6minimal ]; then
+    echo "already built: $version"
+    exit 0
+fi
 rm -rf "$src" "$src-nopps"
 mkdir -p "$src"
-git -C "$repo" archive "$rev" | tar -x -C "$src"
-version="Lumeno 2.0 $(git -C "$repo" rev-parse --short "$rev")"
+# -m: files get the time of extraction, so that ninja rebuilds whatever changed
+git -C "$repo" archive "$rev" | tar -x -m -C "$src"
 
 cp -r "$src" "$src-nopps"
 # The variant: main() adds nothing to QTWEBENGINE_CHROMIUM_FLAGS.
@@ -28,6 +36,7 @@ grep -q 'const QByteArray ours = "";' "$src-nopps/shell/main.cpp" ||
 
 build() { # SRC BUILD-DIR VERSION-TEXT
     cmake -S "$1" -B "$2" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+    rm -f "$2/bench-version.txt"
     cmake --build "$2" --target lumeno
     echo "$3" > "$2/bench-version.txt"
 }

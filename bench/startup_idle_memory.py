@@ -26,6 +26,7 @@ put on a CPU. Configurations are run round-robin (A B C A B C ...).
   python3 bench/startup_idle_memory.py             # the program as committed
   python3 bench/startup_idle_memory.py --flags '--disable-gpu --renderer-process-limit=2'
   python3 bench/startup_idle_memory.py --models    # the process-model comparison
+  python3 bench/startup_idle_memory.py --models --sites distinct   # 10 different sites
   python3 bench/startup_idle_memory.py --config 'mine /path/to/lumeno --disable-gpu'
 """
 import argparse
@@ -61,11 +62,12 @@ MODELS = [
 ]
 
 
-def spec_for(binary, flags):
+def spec_for(binary, flags, env=()):
     with open(os.path.join(HERE, "peer", "browsers.json")) as f:
         spec = dict(json.load(f)["lumeno"])
     spec["cmd"] = [binary]
     spec["env"] = {"QTWEBENGINE_DISABLE_SANDBOX": "1", "QTWEBENGINE_CHROMIUM_FLAGS": flags}
+    spec["env"].update(e.split("=", 1) for e in env)
     return spec
 
 
@@ -194,10 +196,11 @@ def idle(run, secs, xvfb_pid):
 def one_run(h, cfg, args, full):
     name, binary, flags = cfg[:3]
     tok = uuid.uuid4().hex[:12]
-    run = pb.Run(h, spec_for(binary, flags), [h.url(tok, 1)], "remote")
+    home = h.url(tok, 1) + ("&sites=distinct" if args.sites == "distinct" else "")
+    run = pb.Run(h, spec_for(binary, flags, args.env), [home], "remote")
     run.token = tok
     res = {"config": name, "kind": "full" if full else "startup", "flags": flags,
-           "binary": binary}
+           "binary": binary, "sites": args.sites}
     with open("/proc/loadavg") as f:
         res["loadavg1"] = float(f.read().split()[0])
     t_start = time.monotonic()
@@ -330,10 +333,16 @@ def main():
                     help="QTWEBENGINE_CHROMIUM_FLAGS for --bin (main() appends "
                          "--process-per-site to it); default %(default)s")
     ap.add_argument("--name", default=None, help="label of the --bin/--flags configuration")
+    ap.add_argument("--env", action="append", default=[], metavar="K=V",
+                    help="extra environment for the program, every configuration")
     ap.add_argument("--models", action="store_true",
                     help="run the process-model set instead: " +
                          "; ".join(f"{m[0]}: {m[3]}" for m in MODELS))
     ap.add_argument("--only", help="with --models: comma-separated names to keep")
+    ap.add_argument("--sites", choices=("same", "distinct"), default="same",
+                    help="same: every window shows the same page (the home page); "
+                         "distinct: window k is redirected to a site of its own, "
+                         "http://127.0.0.(k+1):PORT/ (default %(default)s)")
     ap.add_argument("--config", action="append", metavar="'NAME BIN FLAGS...'",
                     help="a configuration as one string: label, binary, then the "
                          "QTWEBENGINE_CHROMIUM_FLAGS (repeatable; replaces --bin/--flags, "
@@ -394,6 +403,16 @@ def main():
                + args.cooldown) for _, f in plan) * len(cfgs)
     pb.log(f"{len(cfgs)} configuration(s) x {len(plan)} runs, about {est / 60:.0f} min")
     h = pb.Harness(args)
+    extra = []
+    if args.sites == "distinct":
+        # window k is redirected to http://127.0.0.(k+1):PORT/...: each its own site
+        ports = {}
+        for k in range(1, max(args.windows + args.idle_at) + 1):
+            srv = pb.make_server(h.beacons, f"127.0.0.{k + 1}")
+            extra.append(srv)
+            ports[str(k)] = srv.server_address[1]
+        h.beacons.redirect = (lambda r, k: f"http://127.0.0.{int(k) + 1}:{ports[k]}"
+                              f"/page?r={r}&k={k}")
     results = []
     t0 = time.monotonic()
     try:
@@ -419,6 +438,8 @@ def main():
                     results.append(r)
     finally:
         h.close()
+        for srv in extra:
+            srv.shutdown()
     total = round(time.monotonic() - t0, 1)
     table = summary(cfgs, results, args)
     with open("/proc/cpuinfo") as f:
@@ -434,6 +455,7 @@ def main():
                f"{os.sysconf('SC_PAGE_SIZE') * os.sysconf('SC_PHYS_PAGES') / 2**30:.0f} GiB, "
                f"kernel {os.uname().release}; total {total / 60:.1f} min")
     print(table)
+    print(f"windows show: {'each its own site (127.0.0.k+1)' if args.sites == 'distinct' else 'the same page'}")
     print("builds: " + "; ".join(f"{k}: {v}" for k, v in ver.items()))
     print("machine: " + machine)
     if args.out:
@@ -442,7 +464,7 @@ def main():
                        "machine": machine, "total_s": total, "runs": results}, f, indent=1)
     if args.md:
         with open(args.md, "w") as f:
-            f.write(table)
+            f.write(table + f"\nwindows show: {args.sites} site(s); " + machine + "\n")
 
 
 if __name__ == "__main__":

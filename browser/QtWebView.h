@@ -2,6 +2,7 @@
 // The page view on Qt WebEngine.
 #include "browser/WebView.h"
 
+#include <QPointer>
 #include <QUrl>
 
 class QWebEngineNewWindowRequest;
@@ -68,8 +69,14 @@ public:
     {
     }
     WebView *create(QWidget *parent) override;
+    QStringList clearBrowsingData(bool history, bool cookies, bool cache, bool siteStorage) override;
+
+    // Site storage has no clearing call in the engine: it is removed from the
+    // profile's directory at the next start, before the profile is made.
+    static void removePendingSiteStorage(SettingsStore &store, const QString &storagePath);
 
 private:
     QWebEngineProfile *m_profile;
     SettingsStore &m_store;
+    QList<QPointer<QtWebView>> m_views;
 };

@@ -57,4 +57,7 @@ class WebViewFactory
 public:
     virtual ~WebViewFactory() = default;
     virtual WebView *create(QWidget *parent) = 0;
+    // Clears what the engine keeps for every view; returns one sentence per
+    // thing done, for the user.
+    virtual QStringList clearBrowsingData(bool history, bool cookies, bool cache, bool siteStorage) = 0;
 };

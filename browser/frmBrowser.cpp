@@ -9,6 +9,7 @@
 #include "shell/frmMain.h"
 
 #include <QApplication>
+#include <QCursor>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -105,6 +106,7 @@ frmBrowser::frmBrowser(frmMain &host, WebViewFactory &views, QWidget *parent)
     lblCaption = new QLabel(QStringLiteral("URL:"), picStatus);
     lblCaption->setFont(arial(8.25, true));
     place(lblCaption, Layout::lblCaption);
+    lblCaption->setToolTip(QStringLiteral("Click here to access the menu"));
 
     txtURL = new AddressBox(picStatus);
     txtURL->setFont(arial(8.25, false));
@@ -160,6 +162,17 @@ frmBrowser::frmBrowser(frmMain &host, WebViewFactory &views, QWidget *parent)
             mnuFavorite_Click(index);
     });
     imgFavs->installEventFilter(this);
+
+    mnuSystem = new QMenu(QStringLiteral("System"), this);
+    mnuMaximize = mnuSystem->addAction(QStringLiteral("Maximize"));
+    mnuSysSep = mnuSystem->addSeparator();
+    mnuClose = mnuSystem->addAction(QStringLiteral("Close"));
+    mnuSystem->setDefaultAction(mnuMaximize);
+    connect(mnuMaximize, &QAction::triggered, this, &frmBrowser::mnuMaximize_Click);
+    connect(mnuClose, &QAction::triggered, this, &frmBrowser::mnuClose_Click);
+    lblTitle->installEventFilter(this);
+    lblCaption->installEventFilter(this);
+    picStatus->installEventFilter(this);
 
     connect(wb, &WebView::GotFocus, this, &frmBrowser::wb_GotFocus);
     connect(wb, &WebView::BeforeNavigate2, this, &frmBrowser::wb_BeforeNavigate2);
@@ -357,6 +370,53 @@ bool frmBrowser::eventFilter(QObject *watched, QEvent *event)
         }
         return true;
     }
+    if (watched == lblTitle) {
+        auto *mouse = static_cast<QMouseEvent *>(event);
+        switch (event->type()) {
+        case QEvent::MouseButtonPress:
+            // The title takes the mouse, as a caption would, and brings its
+            // window forward.
+            if (!isAncestorOf(QApplication::focusWidget()))
+                picStatus->setFocus(Qt::MouseFocusReason);
+            raise();
+            if (mouse->button() == Qt::LeftButton && parentWidget())
+                m_grabOffset = parentWidget()->mapFromGlobal(mouse->globalPosition().toPoint()) - pos();
+            return true;
+        case QEvent::MouseMove:
+            lblTitle_MouseMove(mouse->buttons(), mouse->globalPosition().toPoint());
+            return true;
+        case QEvent::MouseButtonRelease:
+            if (mouse->button() == Qt::LeftButton)
+                m_titleDrag = false;
+            lblTitle_MouseUp(mouse->button());
+            return true;
+        case QEvent::MouseButtonDblClick:
+            if (mouse->button() == Qt::LeftButton)
+                lblTitle_DblClick();
+            return true;
+        default:
+            break;
+        }
+    }
+    if (watched == lblCaption && event->type() == QEvent::MouseButtonPress)
+        return true;
+    if (watched == lblCaption && event->type() == QEvent::MouseButtonRelease
+        && static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton
+        && lblCaption->rect().contains(static_cast<QMouseEvent *>(event)->position().toPoint())) {
+        lblCaption_Click();
+        return true;
+    }
+    if (watched == picStatus && (event->type() == QEvent::MouseButtonPress
+                                 || event->type() == QEvent::MouseButtonRelease)) {
+        auto *mouse = static_cast<QMouseEvent *>(event);
+        const QPoint at = mouse->position().toPoint();
+        // Only the strip's free area: not a control the event came up from.
+        if (mouse->button() == Qt::RightButton && !picStatus->childAt(at)) {
+            if (event->type() == QEvent::MouseButtonRelease)
+                picStatus_MouseUp(mouse->button(), mouse->globalPosition().toPoint());
+            return true;
+        }
+    }
     if (watched == imgFavs && event->type() == QEvent::MouseButtonRelease
         && static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton
         && imgFavs->rect().contains(static_cast<QMouseEvent *>(event)->position().toPoint())) {
@@ -424,6 +484,8 @@ void frmBrowser::wb_GotFocus()
 
 void frmBrowser::Form_KeyDown(int KeyCode, Qt::KeyboardModifiers Shift)
 {
+    if (KeyCode == Qt::Key_F1)
+        m_host.mnuReadme_Click();
     if (KeyCode == Qt::Key_F4 && (Shift & ~Qt::KeypadModifier) == Qt::AltModifier)
         m_host.close();
 }
@@ -632,4 +694,53 @@ void frmBrowser::mnuFavorite_Click(int Index)
 {
     if (Index >= 0 && Index < mnuFavorite.size())
         wb->Navigate2(mnuFavorite[Index]->data().toString());
+}
+
+void frmBrowser::lblTitle_MouseMove(Qt::MouseButtons Button, const QPoint &globalPos)
+{
+    QWidget *area = parentWidget();
+    if (Button != Qt::LeftButton || !area) {
+        // Both buttons, or another one: no move.
+        m_titleDrag = false;
+        return;
+    }
+    m_titleDrag = true;
+    // The window follows the mouse while the mouse stays inside the workspace.
+    const QPoint at = area->mapFromGlobal(globalPos);
+    const QPoint held(qBound(0, at.x(), area->width() - 1), qBound(0, at.y(), area->height() - 1));
+    move(held - m_grabOffset);
+}
+
+void frmBrowser::lblTitle_DblClick()
+{
+    // Exactly the host's workspace, which lies above the status bar.
+    const QWidget *area = m_host.workspace();
+    setGeometry(0, 0, area->width(), area->height());
+    // A workspace below the minimum size is corrected by the layout.
+    if (!isVisible())
+        Form_Resize();
+}
+
+void frmBrowser::lblTitle_MouseUp(Qt::MouseButton Button)
+{
+    if (Button != Qt::RightButton)
+        return;
+    mnuSystem->popup(QCursor::pos());
+}
+
+void frmBrowser::mnuMaximize_Click()
+{
+    lblTitle_DblClick();
+}
+
+void frmBrowser::lblCaption_Click()
+{
+    const QPoint left = m_client->mapToGlobal(QPoint(lblCaption->x(), 0));
+    mnuPopUp->popup(QPoint(left.x(), QCursor::pos().y()));
+}
+
+void frmBrowser::picStatus_MouseUp(Qt::MouseButton Button, const QPoint &pos)
+{
+    if (Button == Qt::RightButton)
+        mnuPopUp->popup(pos);
 }

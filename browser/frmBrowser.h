@@ -72,6 +72,20 @@ public:
     void wb_NewWindow2(bool &Cancel);
     void wb_NewWindowsRefused(int count);
 
+    // The title bar and the window menu.
+    void lblTitle_MouseMove(Qt::MouseButtons Button, const QPoint &globalPos);
+    void lblTitle_DblClick();
+    void lblTitle_MouseUp(Qt::MouseButton Button);
+    void mnuMaximize_Click();
+    void lblCaption_Click();
+    void picStatus_MouseUp(Qt::MouseButton Button, const QPoint &pos);
+    bool isDragging() const { return m_titleDrag; }
+
+    QMenu *mnuSystem;
+    QAction *mnuMaximize;
+    QAction *mnuSysSep;
+    QAction *mnuClose;
+
     // The favorites menu.
     void LoadFavoritesMenu();
     void ClearFavoritesMenu();
@@ -138,5 +152,8 @@ private:
     bool m_unloaded = false;
     Qt::Edges m_dragEdges;
     QPoint m_dragStart;
+    // A move by the title: where the mouse holds the window.
+    bool m_titleDrag = false;
+    QPoint m_grabOffset;
     QRect m_dragGeometry;
 };

@@ -5,10 +5,18 @@
 #include "browser/WebView.h"
 #include "shell/Module1.h"
 #include "shell/Settings.h"
+#include "shell/Messages.h"
 #include "shell/StatusBar.h"
+#include "shell/frmAbout.h"
+#include "shell/frmInternetOptions.h"
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDesktopServices>
+#include <QFile>
+#include <QPlainTextEdit>
+#include <QProcess>
+#include <QUrl>
 #include <QFileInfo>
 #include <QKeyEvent>
 #include <QLocale>
@@ -23,7 +31,9 @@ frmMain::frmMain(SettingsStore &store, WebViewFactory &views, QWidget *parent)
       m_store(store),
       m_views(views),
       m_workspace(new QWidget(this)),
-      m_markvaultPath(QStringLiteral("/opt/Markvault/markvault"))
+      m_markvaultPath(QStringLiteral("/opt/Markvault/markvault")),
+      m_programDir(QCoreApplication::applicationDirPath()),
+      m_textViewer([](const QString &path) { return QDesktopServices::openUrl(QUrl::fromLocalFile(path)); })
 {
     setWindowTitle(QStringLiteral("Lumeno 2.0"));
     setWindowIcon(QIcon(QStringLiteral(":/lumeno.xpm")));
@@ -83,6 +93,11 @@ void frmMain::buildMenus()
 
     connect(mnuNewWindow, &QAction::triggered, this, &frmMain::mnuNewWindow_Click);
     connect(mnuQuit, &QAction::triggered, this, &frmMain::mnuQuit_Click);
+    connect(mnuMarkvault, &QAction::triggered, this, &frmMain::mnuMarkvault_Click);
+    connect(mnuInetOptions, &QAction::triggered, this, &frmMain::mnuInetOptions_Click);
+    connect(mnuReadme, &QAction::triggered, this, &frmMain::mnuReadme_Click);
+    connect(mnuWebSupport, &QAction::triggered, this, &frmMain::mnuWebSupport_Click);
+    connect(mnuAbout, &QAction::triggered, this, &frmMain::mnuAbout_Click);
     // The action checks itself before it reports the trigger; the handler
     // does the inverting, as the command is defined.
     connect(mnuDisablePopups, &QAction::triggered, this, [this] {
@@ -123,7 +138,7 @@ void frmMain::setHeight(qint32 twips)
     resize(width(), Layout::toPixels(twips));
 }
 
-frmBrowser *frmMain::OpenBrowserWindow()
+frmBrowser *frmMain::newBrowserWindow()
 {
     auto *window = new frmBrowser(*this, m_views, m_workspace);
     // Where a new window appears before anything else moves it: cascading
@@ -139,6 +154,12 @@ frmBrowser *frmMain::OpenBrowserWindow()
     window->move(at);
     window->Form_Load();
     window->show();
+    return window;
+}
+
+frmBrowser *frmMain::OpenBrowserWindow()
+{
+    frmBrowser *window = newBrowserWindow();
     if (OpenWindows == 0)
         window->MoveTo(Layout::HomeLeft, Layout::HomeTop);
     Module1::increment(OpenWindows);
@@ -199,6 +220,89 @@ void frmMain::mnuDisablePopups_Click()
     }
 }
 
+QString frmMain::supportPage()
+{
+    return QStringLiteral("http://www.lumeno.example/boards/fdisplay.php");
+}
+
+frmBrowser *frmMain::frontWindow() const
+{
+    const QObjectList &stack = m_workspace->children();
+    for (auto it = stack.crbegin(); it != stack.crend(); ++it) {
+        auto *window = qobject_cast<frmBrowser *>(*it);
+        if (window && window->isVisible())
+            return window;
+    }
+    return nullptr;
+}
+
+void frmMain::mnuMarkvault_Click()
+{
+    QProcess process;
+    process.setProgram(m_markvaultPath);
+    if (!process.startDetached())
+        Messages::show(this, QMessageBox::Warning, QStringLiteral("Open Markvault"),
+                       QStringLiteral("Markvault could not be started from \"%1\": %2.")
+                           .arg(m_markvaultPath, process.errorString()));
+}
+
+void frmMain::mnuInetOptions_Click()
+{
+    frmBrowser *front = frontWindow();
+    frmInternetOptions options(this, m_store, m_views, front ? front->wb->LocationURL() : QString());
+    options.exec();
+}
+
+void frmMain::mnuReadme_Click()
+{
+    const QString path = m_programDir + QStringLiteral("/readme.txt");
+    if (!QFileInfo(path).isFile()) {
+        Messages::show(this, QMessageBox::Information, QStringLiteral("Error loading readme"),
+                       QStringLiteral("The readme.txt file is missing from the program directory. "
+                                      "Please reinstall the program to view the readme."));
+        return;
+    }
+    // The desktop's viewer for text files, or our own where none starts.
+    if (!m_textViewer(path))
+        showTextFile(path);
+}
+
+void frmMain::showTextFile(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        Messages::show(this, QMessageBox::Warning, QStringLiteral("Read Me"),
+                       QStringLiteral("\"%1\" could not be read: %2.").arg(path, file.errorString()));
+        return;
+    }
+    auto *viewer = new QPlainTextEdit(this);
+    viewer->setObjectName(QStringLiteral("readmeViewer"));
+    viewer->setWindowFlag(Qt::Window);
+    viewer->setAttribute(Qt::WA_DeleteOnClose);
+    viewer->setWindowTitle(QStringLiteral("readme.txt - Lumeno 2.0"));
+    viewer->setReadOnly(true);
+    viewer->setPlainText(QString::fromUtf8(file.readAll()));
+    viewer->resize(640, 480);
+    viewer->show();
+}
+
+void frmMain::mnuWebSupport_Click()
+{
+    // Counted like every window, but left where it appears, even alone.
+    frmBrowser *window = newBrowserWindow();
+    Module1::increment(OpenWindows);
+    showOpenWindows();
+    window->wb->Navigate2(supportPage());
+    window->wb->setFocus(Qt::OtherFocusReason);
+}
+
+void frmMain::mnuAbout_Click()
+{
+    frmAbout about(this);
+    about.Form_Load();
+    about.exec();
+}
+
 void frmMain::closeEvent(QCloseEvent *event)
 {
     Unload();
@@ -230,10 +334,11 @@ bool frmMain::eventFilter(QObject *watched, QEvent *event)
         // its first receiver.
         QWidget *focus = QApplication::focusWidget();
         if (watched == focus) {
-            if (frmBrowser *window = frmBrowser::containing(focus)) {
-                auto *key = static_cast<QKeyEvent *>(event);
+            auto *key = static_cast<QKeyEvent *>(event);
+            if (frmBrowser *window = frmBrowser::containing(focus))
                 window->Form_KeyDown(key->key(), key->modifiers());
-            }
+            else if (key->key() == Qt::Key_F1 && focus->window() == this)
+                mnuReadme_Click();
         }
     }
     return QMainWindow::eventFilter(watched, event);

@@ -5,6 +5,7 @@
 #include "shell/Forms.h"
 
 #include <QMainWindow>
+#include <functional>
 
 class QAction;
 class QMenu;
@@ -72,6 +73,19 @@ public:
     void mnuNewWindow_Click();
     void mnuQuit_Click();
     void mnuDisablePopups_Click();
+    void mnuMarkvault_Click();
+    void mnuInetOptions_Click();
+    void mnuReadme_Click();
+    void mnuWebSupport_Click();
+    void mnuAbout_Click();
+
+    // The page the support command opens.
+    static QString supportPage();
+    // Where the read-me is looked for, and how a text file is shown.
+    void setProgramDirectory(const QString &dir) { m_programDir = dir; }
+    void setTextViewer(std::function<bool(const QString &path)> viewer) { m_textViewer = std::move(viewer); }
+    // The browser window in front, if any.
+    frmBrowser *frontWindow() const;
 
 signals:
     // The host has unloaded every form; the program ends.
@@ -83,11 +97,16 @@ protected:
 
 private:
     void buildMenus();
+    // A counted browser window, shown where new windows appear.
+    frmBrowser *newBrowserWindow();
+    void showTextFile(const QString &path);
 
     SettingsStore &m_store;
     WebViewFactory &m_views;
     QWidget *m_workspace;
     QString m_markvaultPath;
+    QString m_programDir;
+    std::function<bool(const QString &)> m_textViewer;
     // Where the next window that is not the first one is shown.
     int m_cascade = 0;
     bool m_unloaded = false;

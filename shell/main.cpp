@@ -3,6 +3,7 @@
 #include "shell/frmMain.h"
 
 #include <QApplication>
+#include <QStandardPaths>
 #include <QWebEngineProfile>
 
 namespace {
@@ -31,6 +32,9 @@ int main(int argc, char *argv[])
 
     IniSettingsStore store;
     // Cookies, cache and history persist under the per-user data directory.
+    QtWebViewFactory::removePendingSiteStorage(
+        store, QStandardPaths::writableLocation(QStandardPaths::AppDataLocation)
+                   + QStringLiteral("/QtWebEngine/Default"));
     auto *profile = new QWebEngineProfile(QStringLiteral("Default"));
     int rc = 0;
     {

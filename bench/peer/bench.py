@@ -6,6 +6,9 @@ Copy of shared/peer-bench/bench.py with two changes (see bench/peer/README.md):
     /popup for a token is page k=n, so a program whose every window opens the same
     home page still sends beacons k=1..N;
   - each run records "requests", the number of page requests the server saw;
+  - make_server() takes the address to listen on, and a page URL with sites=distinct
+    is redirected to Beacons.redirect(token, k) when that is set (startup_idle_memory.py
+    uses it for windows that each show a different site);
   - other programs that map an engine library (a WebEngine test suite, another
     browser) lower the PSS measured and load the CPU: before each run the harness
     waits up to --quiet-wait s for them to go, and each snapshot records how many
@@ -76,6 +79,7 @@ class Beacons:
         self.cv = threading.Condition()
         self.events = {}      # token -> list of (t_monotonic, kind, params)
         self.seq = {}         # token -> page requests numbered so far (k=seq)
+        self.redirect = None  # (token, k) -> URL of page k on a site of its own
 
     def add(self, token, kind, params):
         with self.cv:
@@ -142,7 +146,7 @@ window.addEventListener('load', function () {{
 """
 
 
-def make_server(beacons):
+def make_server(beacons, host="127.0.0.1"):
     class H(http.server.BaseHTTPRequestHandler):
         protocol_version = "HTTP/1.1"
 
@@ -166,7 +170,15 @@ def make_server(beacons):
                 # one fixed URL for every window (a home page): the server numbers the
                 # page requests of this token 1, 2, 3 ... and the page beacons that number
                 k = q["k"] = str(beacons.next_seq(r))
-            if u.path == "/page":
+            if u.path == "/page" and q.get("sites") == "distinct" and beacons.redirect:
+                # page k moves to a site of its own (127.0.0.k+1): see beacons.redirect
+                beacons.add(r, "request", q)
+                self.send_response(302)
+                self.send_header("Location", beacons.redirect(r, k))
+                self.send_header("Content-Length", "0")
+                self.send_header("Cache-Control", "no-store")
+                self.end_headers()
+            elif u.path == "/page":
                 beacons.add(r, "request", q)
                 self._send(200, PAGE.format(r=r, k=k).encode())
             elif u.path == "/popup":
@@ -185,7 +197,7 @@ def make_server(beacons):
         daemon_threads = True
         allow_reuse_address = True
 
-    srv = S(("127.0.0.1", 0), H)
+    srv = S((host, 0), H)
     threading.Thread(target=srv.serve_forever, daemon=True).start()
     return srv
 

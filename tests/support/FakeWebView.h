@@ -49,5 +49,11 @@ public:
         views << view;
         return view;
     }
+    QStringList clearBrowsingData(bool history, bool cookies, bool cache, bool siteStorage) override
+    {
+        cleared << QStringLiteral("%1%2%3%4").arg(history).arg(cookies).arg(cache).arg(siteStorage);
+        return history ? QStringList{"History cleared."} : QStringList{};
+    }
     QList<FakeWebView *> views; // every view made, oldest first
+    QStringList cleared;        // "1010": history, cookies, cache, storage
 };

@@ -1,0 +1,267 @@
+// The application menu's commands, About and Internet Options, with the fake
+// page view.
+#include "browser/frmBrowser.h"
+#include "favorites/FavoritesFile.h"
+#include "shell/Messages.h"
+#include "shell/Module1.h"
+#include "shell/StatusBar.h"
+#include "shell/frmAbout.h"
+#include "shell/frmInternetOptions.h"
+#include "shell/frmMain.h"
+#include "support/FakeWebView.h"
+#include "support/MemorySettingsStore.h"
+
+#include <QCheckBox>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <memory>
+
+struct Box
+{
+    QMessageBox::Icon icon;
+    QString title;
+    QString text;
+};
+
+class tst_Commands : public QObject
+{
+    Q_OBJECT
+    QTemporaryDir favoritesDir;
+
+public:
+    static void initMain() { qputenv("QT_QPA_PLATFORM", "offscreen"); }
+
+private:
+    MemorySettingsStore *store = nullptr;
+    FakeWebViewFactory *views = nullptr;
+    std::unique_ptr<frmMain> host;
+    QList<Box> boxes;
+    QStringList viewed; // paths handed to the desktop's viewer
+    bool viewerWorks = true;
+
+    // Runs f on the modal dialog the next command opens, then closes it.
+    template <typename Dialog, typename F>
+    void onNextDialog(F f)
+    {
+        QTimer::singleShot(0, this, [f] {
+            auto *d = qobject_cast<Dialog *>(QApplication::activeModalWidget());
+            QVERIFY(d);
+            f(d);
+            if (d->isVisible())
+                d->reject();
+        });
+    }
+
+private slots:
+    void init()
+    {
+        Module1::resetSharedState();
+        Favorites::setProgramDirectory(favoritesDir.path());
+        store = new MemorySettingsStore;
+        views = new FakeWebViewFactory;
+        boxes.clear();
+        viewed.clear();
+        viewerWorks = true;
+        Messages::setHandler([this](QWidget *, QMessageBox::Icon icon, const QString &title,
+                                    const QString &text) { boxes << Box{icon, title, text}; });
+        host = std::make_unique<frmMain>(*store, *views);
+        host->setMarkvaultPath(QString());
+        host->setProgramDirectory(favoritesDir.path());
+        host->setTextViewer([this](const QString &path) {
+            viewed << path;
+            return viewerWorks;
+        });
+        host->Form_Load();
+        host->show();
+    }
+    void cleanup()
+    {
+        host.reset();
+        delete views;
+        delete store;
+        Messages::setHandler({});
+    }
+
+    void disablePopupsTwiceRestoresEverything()
+    {
+        const QString text = host->mnuDisablePopups->text();
+        host->mnuDisablePopups->trigger();
+        QVERIFY(host->mnuDisablePopups->isChecked());
+        QVERIFY(KillPopups);
+        QCOMPARE(store->option("KillPopups"), QString("True"));
+        host->mnuDisablePopups->trigger();
+        QVERIFY(!host->mnuDisablePopups->isChecked());
+        QVERIFY(!KillPopups);
+        QCOMPARE(store->option("KillPopups"), QString("False"));
+        QCOMPARE(host->mnuDisablePopups->text(), text);
+        QCOMPARE(store->saves, (QStringList{"KillPopups=True", "KillPopups=False"}));
+    }
+
+    void webSupportOpensACountedWindowOnTheSupportPage()
+    {
+        frmBrowser *first = host->workspace()->findChild<frmBrowser *>();
+        first->move(200, 150);
+        host->mnuWebSupport->trigger();
+        QCOMPARE(OpenWindows, 2);
+        QCOMPARE(host->SB->Panels(3)->text(), QString("Open Windows: 2"));
+        FakeWebView *view = views->views.last();
+        QCOMPARE(view->calls, (QStringList{"refuse:false", "GoHome",
+                                           "Navigate2:http://www.lumeno.example/boards/fdisplay.php"}));
+        frmBrowser *support = host->frontWindow();
+        QVERIFY(support && support != first);
+        QVERIFY(support->pos() != QPoint(4, 4)); // where it appeared, not moved home
+        support->cmdClose_Click();
+        QCOMPARE(host->SB->Panels(3)->text(), QString("Open Windows: 1"));
+        // Alone, it is still not moved: it stays where new windows appear.
+        first->cmdClose_Click();
+        host->mnuWebSupport->trigger();
+        QCOMPARE(host->SB->Panels(3)->text(), QString("Open Windows: 1"));
+    }
+
+    void readMeMissing()
+    {
+        host->mnuReadme->trigger();
+        QCOMPARE(boxes.size(), 1);
+        QCOMPARE(boxes[0].icon, QMessageBox::Information);
+        QCOMPARE(boxes[0].title, QString("Error loading readme"));
+        QCOMPARE(boxes[0].text, QString("The readme.txt file is missing from the program directory. "
+                                        "Please reinstall the program to view the readme."));
+        QVERIFY(viewed.isEmpty());
+    }
+
+    void readMePresentInADirectoryWithBlanks()
+    {
+        QTemporaryDir dir;
+        const QString spaced = dir.filePath("Program Files/Lumeno 2");
+        QVERIFY(QDir().mkpath(spaced));
+        QFile f(spaced + "/readme.txt");
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("Lumeno read-me\n");
+        f.close();
+        host->setProgramDirectory(spaced);
+        host->mnuReadme->trigger();
+        QCOMPARE(viewed, QStringList{spaced + "/readme.txt"});
+        QVERIFY(boxes.isEmpty());
+
+        // No viewer could be started: the program's own window shows it.
+        viewerWorks = false;
+        host->mnuReadme->trigger();
+        auto *own = host->findChild<QPlainTextEdit *>("readmeViewer");
+        QVERIFY(own);
+        QVERIFY(own->isWindow());
+        QVERIFY(own->isReadOnly());
+        QCOMPARE(own->toPlainText(), QString("Lumeno read-me\n"));
+    }
+
+    void theShippedReadMeSitsBesideTheProgram()
+    {
+        // The build puts it beside the program, where Read Me looks.
+        const QString shipped = QCoreApplication::applicationDirPath() + "/../readme.txt";
+        QVERIFY2(QFileInfo(shipped).isFile(), qPrintable(shipped));
+        QFile f(shipped);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        const QByteArray text = f.readAll();
+        for (const char *topic : {"Disable Popups", "Ctrl+N", "Alt+F4", "F1", ".fav", "Lumeno2.ini"})
+            QVERIFY2(text.contains(topic), topic);
+    }
+
+    void markvaultThatCannotStartIsReported()
+    {
+        QTemporaryDir dir;
+        host->setMarkvaultPath(dir.filePath("markvault")); // nothing there
+        host->mnuMarkvault_Click();
+        QCOMPARE(boxes.size(), 1);
+        QVERIFY(boxes[0].text.contains(dir.filePath("markvault")));
+        QCOMPARE(OpenWindows, 1);
+    }
+
+    void aboutShowsItsLinesOnceEachTime()
+    {
+        QStringList texts;
+        for (int i = 0; i < 2; ++i) {
+            onNextDialog<frmAbout>([&](frmAbout *about) {
+                QCOMPARE(about->windowTitle(), QString("About Lumeno 2.0"));
+                QCOMPARE(about->parentWidget(), host.get());
+                QCOMPARE(about->windowModality(), Qt::ApplicationModal);
+                QCOMPARE(about->lblTitle->text(), QString("Lumeno 2.0"));
+                texts << about->infoText();
+                QTest::mouseClick(about->Command1, Qt::LeftButton);
+            });
+            host->mnuAbout->trigger();
+        }
+        QCOMPARE(texts.size(), 2);
+        QCOMPARE(texts[0], texts[1]);
+        const QStringList lines = texts[0].split("\r\n");
+        QCOMPARE(lines.size(), 8); // seven lines, each ended, the last one too
+        QCOMPARE(lines[0], QString("Version 2.0"));
+        QVERIFY(lines[1].startsWith("Copyright"));
+        QCOMPARE(lines[2], QString());
+        QVERIFY(lines[3].startsWith("Website: http://") && lines[3].contains(".example"));
+        QVERIFY(lines[4].startsWith("E-Mail Support: ") && lines[4].endsWith(".example"));
+        QCOMPARE(lines[5], QString());
+        QCOMPARE(lines[6], QString("Based on Qt WebEngine (Chromium) technology."));
+        QCOMPARE(lines[7], QString());
+        QVERIFY(Forms::loaded().size() == 2); // the host and its window: About is gone
+    }
+
+    void internetOptionsSetsTheHomePage()
+    {
+        views->views.first()->url = "http://127.0.0.1/current";
+        onNextDialog<frmInternetOptions>([](frmInternetOptions *d) {
+            QCOMPARE(d->txtHomePage->text(), QString());
+            QTest::mouseClick(d->cmdUseCurrent, Qt::LeftButton);
+            QCOMPARE(d->txtHomePage->text(), QString("http://127.0.0.1/current"));
+            QTest::mouseClick(d->cmdOK, Qt::LeftButton);
+        });
+        host->mnuInetOptions->trigger();
+        QCOMPARE(store->values.value("Lumeno2/Internet/HomePage"), QString("http://127.0.0.1/current"));
+
+        onNextDialog<frmInternetOptions>([](frmInternetOptions *d) {
+            QCOMPARE(d->txtHomePage->text(), QString("http://127.0.0.1/current"));
+            QTest::mouseClick(d->cmdUseBlank, Qt::LeftButton);
+            QCOMPARE(d->txtHomePage->text(), QString("about:blank"));
+            QTest::mouseClick(d->cmdUseDefault, Qt::LeftButton);
+            QCOMPARE(d->txtHomePage->text(), QString());
+            d->txtHomePage->setText("  example.org  ");
+            // Cancel stores nothing.
+        });
+        host->mnuInetOptions->trigger();
+        QCOMPARE(store->values.value("Lumeno2/Internet/HomePage"), QString("http://127.0.0.1/current"));
+
+        onNextDialog<frmInternetOptions>([](frmInternetOptions *d) {
+            d->txtHomePage->setText("  example.org  ");
+            QTest::mouseClick(d->cmdOK, Qt::LeftButton);
+        });
+        host->mnuInetOptions->trigger();
+        QCOMPARE(store->values.value("Lumeno2/Internet/HomePage"), QString("example.org"));
+    }
+
+    void internetOptionsClearsAndSaysWhat()
+    {
+        onNextDialog<frmInternetOptions>([](frmInternetOptions *d) {
+            d->chkHistory->setChecked(true);
+            d->chkCookies->setChecked(false);
+            d->chkCache->setChecked(true);
+            d->chkStorage->setChecked(true);
+            QTest::mouseClick(d->cmdClear, Qt::LeftButton);
+            d->chkHistory->setChecked(false);
+            d->chkCache->setChecked(false);
+            d->chkStorage->setChecked(false);
+            QTest::mouseClick(d->cmdClear, Qt::LeftButton);
+        });
+        host->mnuInetOptions->trigger();
+        QCOMPARE(views->cleared, (QStringList{"1011", "0000"}));
+        QCOMPARE(boxes.size(), 2);
+        QCOMPARE(boxes[0].text, QString("History cleared."));
+        QCOMPARE(boxes[1].text, QString("Nothing was selected to clear."));
+    }
+};
+
+QTEST_MAIN(tst_Commands)
+#include "tst_commands.moc"
