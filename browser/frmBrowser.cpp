@@ -640,18 +640,27 @@ void frmBrowser::syncFavoriteItems()
     const qsizetype wanted = n == 0 ? 1 : n + 1;
     while (mnuFavorite.size() > wanted)
         delete mnuFavorite.takeLast();
-    QList<QAction *> added;
-    while (mnuFavorite.size() + added.size() < wanted)
-        added << new QAction(mnuFavorites);
-    mnuFavorites->addActions(added);
-    mnuFavorite << added;
-    for (qsizetype i = 0; i < n; ++i) {
+    // Items that exist already get the new texts; new ones are made complete
+    // and handed to the menu in one go, which is much cheaper for long lists.
+    const qsizetype reused = mnuFavorite.size();
+    for (qsizetype i = 0; i < qMin(reused, n); ++i) {
         QAction *item = mnuFavorite[i];
         item->setSeparator(false);
         item->setText(caption(m_favorites[i].Title));
         item->setData(m_favorites[i].URL);
         item->setVisible(true);
     }
+    QList<QAction *> added;
+    added.reserve(wanted - reused);
+    for (qsizetype i = reused; i < wanted; ++i) {
+        auto *item = new QAction(mnuFavorites);
+        if (i < n) {
+            item->setText(caption(m_favorites[i].Title));
+            item->setData(m_favorites[i].URL);
+        }
+        added << item;
+    }
+    mnuFavorite << added;
     if (n == 0) {
         mnuFavorite[0]->setSeparator(true);
         mnuFavorite[0]->setData(QVariant());
@@ -659,6 +668,7 @@ void frmBrowser::syncFavoriteItems()
     } else {
         mnuFavorite[n]->setVisible(false);
     }
+    mnuFavorites->addActions(added);
 }
 
 void frmBrowser::AddFavorite(const QString &address, const QString &title)
