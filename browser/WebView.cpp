@@ -1,5 +1,7 @@
 #include "browser/WebView.h"
 
+#include "shell/Twips.h"
+
 #include <QApplication>
 
 WebView::WebView(QWidget *parent) : QWidget(parent)
@@ -9,8 +11,7 @@ WebView::WebView(QWidget *parent) : QWidget(parent)
 
 void WebView::Move(const TwipRect &r)
 {
-    setGeometry(Layout::toPixels(r.Left), Layout::toPixels(r.Top), Layout::toPixels(r.Width),
-                Layout::toPixels(r.Height));
+    Twips::place(this, r);
 }
 
 void WebView::onFocusChanged(QWidget *old, QWidget *now)

@@ -6,6 +6,7 @@
 #include "shell/Messages.h"
 #include "shell/Module1.h"
 #include "shell/Settings.h"
+#include "shell/Twips.h"
 #include "shell/frmMain.h"
 
 #include <QApplication>
@@ -18,14 +19,11 @@
 #include <QToolButton>
 #include <qdrawutil.h>
 
+using Twips::arial;
+using Twips::place;
+
 namespace {
 constexpr int BorderPx = Layout::BorderTwips / Layout::TwipsPerPixel;
-
-void place(QWidget *w, const TwipRect &r)
-{
-    w->setGeometry(Layout::toPixels(r.Left), Layout::toPixels(r.Top), Layout::toPixels(r.Width),
-                   Layout::toPixels(r.Height));
-}
 
 TwipRect twipsOf(const QWidget *w)
 {
@@ -34,14 +32,6 @@ TwipRect twipsOf(const QWidget *w)
             Layout::toTwips(g.height())};
 }
 
-QFont arial(qreal points, bool bold)
-{
-    QFont f(QStringLiteral("Arial"));
-    f.setStyleHint(QFont::SansSerif);
-    f.setPointSizeF(points);
-    f.setBold(bold);
-    return f;
-}
 } // namespace
 
 frmBrowser::frmBrowser(frmMain &host, WebViewFactory &views, QWidget *parent)

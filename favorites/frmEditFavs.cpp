@@ -1,6 +1,6 @@
 #include "favorites/frmEditFavs.h"
 
-#include "browser/Layout.h"
+#include "shell/Twips.h"
 #include "shell/Messages.h"
 
 #include <QGroupBox>
@@ -13,19 +13,11 @@
 #include <qdrawutil.h>
 
 namespace {
-void place(QWidget *w, int left, int top, int width, int height)
+void place(QWidget *w, qint32 left, qint32 top, qint32 width, qint32 height)
 {
-    w->setGeometry(Layout::toPixels(left), Layout::toPixels(top), Layout::toPixels(width),
-                   Layout::toPixels(height));
+    Twips::place(w, {left, top, width, height});
 }
-
-QFont arial(qreal points)
-{
-    QFont f(QStringLiteral("Arial"));
-    f.setStyleHint(QFont::SansSerif);
-    f.setPointSizeF(points);
-    return f;
-}
+using Twips::arial;
 
 // Rows sort by their text without regard to case, then with it, so that the
 // order does not depend on how a title happens to be capitalised.

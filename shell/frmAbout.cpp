@@ -1,19 +1,13 @@
 #include "shell/frmAbout.h"
 
-#include "browser/Layout.h"
+#include "shell/Twips.h"
 
 #include <QLabel>
 #include <QPushButton>
 
+using Twips::arial;
+
 namespace {
-QFont arial(qreal points, bool bold)
-{
-    QFont f(QStringLiteral("Arial"));
-    f.setStyleHint(QFont::SansSerif);
-    f.setPointSizeF(points);
-    f.setBold(bold);
-    return f;
-}
 QPoint at(int left, int top)
 {
     return {Layout::toPixels(left), Layout::toPixels(top)};

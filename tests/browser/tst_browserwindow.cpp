@@ -1,22 +1,14 @@
 // One browser window with the fake page view: its layout at every size, the
 // minimum size, border drags, focus, keys and closing.
 #include "browser/AddressBox.h"
-#include "browser/frmBrowser.h"
-#include "favorites/FavoritesFile.h"
-#include "shell/Module1.h"
 #include "shell/StatusBar.h"
-#include "shell/frmMain.h"
-#include "support/FakeWebView.h"
-#include "support/MemorySettingsStore.h"
+#include "support/HostFixture.h"
 
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QSignalSpy>
-#include <QTemporaryDir>
-#include <QTest>
 #include <QToolButton>
-#include <memory>
 
 namespace {
 TwipRect twips(const QWidget *w)
@@ -26,18 +18,13 @@ TwipRect twips(const QWidget *w)
 }
 } // namespace
 
-class tst_BrowserWindow : public QObject
+class tst_BrowserWindow : public QObject, public HostFixture
 {
     Q_OBJECT
-    QTemporaryDir favoritesDir;
-
 public:
     static void initMain() { qputenv("QT_QPA_PLATFORM", "offscreen"); }
 
 private:
-    MemorySettingsStore *store = nullptr;
-    FakeWebViewFactory *views = nullptr;
-    std::unique_ptr<frmMain> host;
     frmBrowser *w = nullptr;
 
     void mouse(QWidget *target, QEvent::Type type, QPoint at, Qt::MouseButtons buttons)
@@ -51,24 +38,12 @@ private:
 private slots:
     void init()
     {
-        Module1::resetSharedState();
-        Favorites::setProgramDirectory(favoritesDir.path());
-        store = new MemorySettingsStore;
-        views = new FakeWebViewFactory;
-        host = std::make_unique<frmMain>(*store, *views);
-        host->setMarkvaultPath(QString());
-        host->Form_Load();
-        host->show();
-        QVERIFY(QTest::qWaitForWindowExposed(host.get()));
-        w = host->workspace()->findChild<frmBrowser *>();
+        reset();
+        start();
+        w = firstWindow();
         QVERIFY(w);
     }
-    void cleanup()
-    {
-        host.reset();
-        delete views;
-        delete store;
-    }
+    void cleanup() { finish(); }
 
     void controlsAtTheirRectangles()
     {
@@ -202,8 +177,6 @@ private slots:
 
     void focusBringsAWindowToTheFront()
     {
-        host->activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(host.get()));
         frmBrowser *b = host->OpenBrowserWindow();
         QCOMPARE(host->workspace()->children().last(), b);
         // A click into the page of the window behind.
@@ -232,8 +205,6 @@ private slots:
 
     void altF4EndsTheProgram()
     {
-        host->activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(host.get()));
         frmBrowser *b = host->OpenBrowserWindow();
         b->setWidth(4995);
         QSignalSpy ended(host.get(), &frmMain::unloaded);
@@ -251,8 +222,6 @@ private slots:
 
     void ctrlNOpensAWindowFromInsideAWindow()
     {
-        host->activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(host.get()));
         w->txtURL->setFocus();
         QTest::keyClick(w->txtURL, Qt::Key_N, Qt::ControlModifier);
         QCOMPARE(OpenWindows, 2);
@@ -266,8 +235,6 @@ private slots:
 
     void closeButton()
     {
-        host->activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(host.get()));
         frmBrowser *b = host->OpenBrowserWindow();
         QPointer<frmBrowser> gone(b);
         QTest::mouseClick(b->cmdClose, Qt::LeftButton);
@@ -284,8 +251,6 @@ private slots:
 
     void rightButtonReleaseOnCloseMovesFocusToTheStrip()
     {
-        host->activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(host.get()));
         w->txtURL->setFocus();
         QTest::mouseRelease(w->cmdClose, Qt::RightButton);
         QCOMPARE(QApplication::focusWidget(), w->picStatus);

@@ -1,33 +1,20 @@
 // The navigation strip and the page events, with the fake page view: what
 // each button and key does, where the focus goes, and pop-up blocking.
 #include "browser/AddressBox.h"
-#include "browser/frmBrowser.h"
-#include "favorites/FavoritesFile.h"
-#include "shell/Module1.h"
 #include "shell/StatusBar.h"
-#include "shell/frmMain.h"
-#include "support/FakeWebView.h"
-#include "support/MemorySettingsStore.h"
+#include "support/HostFixture.h"
 
 #include <QLabel>
-#include <QTemporaryDir>
-#include <QTest>
 #include <QToolButton>
 #include <limits>
-#include <memory>
 
-class tst_Navigation : public QObject
+class tst_Navigation : public QObject, public HostFixture
 {
     Q_OBJECT
-    QTemporaryDir favoritesDir;
-
 public:
     static void initMain() { qputenv("QT_QPA_PLATFORM", "offscreen"); }
 
 private:
-    MemorySettingsStore *store = nullptr;
-    FakeWebViewFactory *views = nullptr;
-    std::unique_ptr<frmMain> host;
     frmBrowser *w = nullptr;
     FakeWebView *view = nullptr;
 
@@ -36,26 +23,13 @@ private:
 private slots:
     void init()
     {
-        Module1::resetSharedState();
-        Favorites::setProgramDirectory(favoritesDir.path());
-        store = new MemorySettingsStore;
-        views = new FakeWebViewFactory;
-        host = std::make_unique<frmMain>(*store, *views);
-        host->setMarkvaultPath(QString());
-        host->Form_Load();
-        host->show();
-        host->activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(host.get()));
-        w = host->workspace()->findChild<frmBrowser *>();
+        reset();
+        start();
+        w = firstWindow();
         view = views->views.first();
         view->calls.clear();
     }
-    void cleanup()
-    {
-        host.reset();
-        delete views;
-        delete store;
-    }
+    void cleanup() { finish(); }
 
     void toolTips()
     {

@@ -1,13 +1,8 @@
 // The drawn title bar and the window menu, and the other ways to the
 // favorites menu, with the fake page view.
-#include "browser/frmBrowser.h"
-#include "favorites/FavoritesFile.h"
 #include "shell/Messages.h"
-#include "shell/Module1.h"
 #include "shell/StatusBar.h"
-#include "shell/frmMain.h"
-#include "support/FakeWebView.h"
-#include "support/MemorySettingsStore.h"
+#include "support/HostFixture.h"
 
 #include <QLabel>
 #include <QLayout>
@@ -18,18 +13,13 @@
 #include <QTest>
 #include <memory>
 
-class tst_TitleBar : public QObject
+class tst_TitleBar : public QObject, public HostFixture
 {
     Q_OBJECT
-    QTemporaryDir favoritesDir;
-
 public:
     static void initMain() { qputenv("QT_QPA_PLATFORM", "offscreen"); }
 
 private:
-    MemorySettingsStore *store = nullptr;
-    FakeWebViewFactory *views = nullptr;
-    std::unique_ptr<frmMain> host;
     frmBrowser *w = nullptr;
 
     // Sends a mouse event to a widget at a point of it, with the buttons held.
@@ -52,24 +42,11 @@ private:
 private slots:
     void init()
     {
-        Module1::resetSharedState();
-        Favorites::setProgramDirectory(favoritesDir.path());
-        store = new MemorySettingsStore;
-        views = new FakeWebViewFactory;
-        host = std::make_unique<frmMain>(*store, *views);
-        host->setMarkvaultPath(QString());
-        host->Form_Load();
-        host->show();
-        host->activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(host.get()));
-        w = host->workspace()->findChild<frmBrowser *>();
+        reset();
+        start();
+        w = firstWindow();
     }
-    void cleanup()
-    {
-        host.reset();
-        delete views;
-        delete store;
-    }
+    void cleanup() { finish(); }
 
     void draggingTheTitleWithTheLeftButtonMovesTheWindow()
     {

@@ -1,36 +1,24 @@
 // The favorites menu of a browser window, with the fake page view.
 #include "browser/AddressBox.h"
-#include "browser/frmBrowser.h"
-#include "favorites/FavoritesFile.h"
 #include "favorites/frmEditFavs.h"
 #include "shell/Messages.h"
-#include "shell/Module1.h"
-#include "shell/frmMain.h"
-#include "support/FakeWebView.h"
-#include "support/MemorySettingsStore.h"
+#include "support/HostFixture.h"
 
 #include <QFile>
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
-#include <QTemporaryDir>
-#include <QTest>
 #include <QTimer>
 #include <QTreeWidget>
-#include <memory>
 
-class tst_FavoritesMenu : public QObject
+class tst_FavoritesMenu : public QObject, public HostFixture
 {
     Q_OBJECT
 public:
     static void initMain() { qputenv("QT_QPA_PLATFORM", "offscreen"); }
 
 private:
-    QTemporaryDir *dir = nullptr;
     QString path;
-    MemorySettingsStore *store = nullptr;
-    FakeWebViewFactory *views = nullptr;
-    std::unique_ptr<frmMain> host;
     QStringList shown; // message boxes that would have been shown
 
     void write(const QByteArray &bytes)
@@ -44,16 +32,10 @@ private:
         QFile f(path);
         return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
     }
-    frmBrowser *start()
+    frmBrowser *open()
     {
-        host = std::make_unique<frmMain>(*store, *views);
-        host->setMarkvaultPath(QString());
-        host->Form_Load();
-        host->show();
-        host->activateWindow();
-        if (!QTest::qWaitForWindowActive(host.get()))
-            qWarning("host not active");
-        return host->workspace()->findChild<frmBrowser *>();
+        start();
+        return firstWindow();
     }
     // The visible items of the submenu: caption and address of each.
     QStringList items(frmBrowser *w)
@@ -69,12 +51,8 @@ private:
 private slots:
     void init()
     {
-        Module1::resetSharedState();
-        dir = new QTemporaryDir;
-        Favorites::setProgramDirectory(dir->path());
-        path = dir->filePath(Favorites::CurrentUserName() + ".fav");
-        store = new MemorySettingsStore;
-        views = new FakeWebViewFactory;
+        reset();
+        path = favoritesPath();
         shown.clear();
         Messages::setHandler([this](QWidget *, QMessageBox::Icon, const QString &, const QString &text) {
             shown << text;
@@ -82,16 +60,13 @@ private slots:
     }
     void cleanup()
     {
-        host.reset();
-        delete views;
-        delete store;
-        delete dir;
+        finish();
         Messages::setHandler({});
     }
 
     void menuTree()
     {
-        frmBrowser *w = start();
+        frmBrowser *w = open();
         QStringList top;
         for (QAction *a : w->mnuPopUp->actions())
             top << (a->isSeparator() ? "-" : a->text());
@@ -101,7 +76,7 @@ private slots:
 
     void aNewFileGivesTheSeparatorAlone()
     {
-        frmBrowser *w = start();
+        frmBrowser *w = open();
         QCOMPARE(fileBytes(), QByteArray()); // created empty by the first build
         QCOMPARE(items(w), QStringList{"-"});
         QCOMPARE(w->mnuFavorite.size(), 1);
@@ -110,7 +85,7 @@ private slots:
     void threeLinesGiveThreeItemsAndNoFourth()
     {
         write("One||http://1/\r\nTwo||http://2/||x\r\n||http://3/\r\n");
-        frmBrowser *w = start();
+        frmBrowser *w = open();
         QCOMPARE(items(w), (QStringList{"One -> http://1/", "Two -> http://2/||x", " -> http://3/"}));
         QCOMPARE(w->mnuFavorite.size(), 4);
         QVERIFY(!w->mnuFavorite[3]->isVisible());
@@ -124,14 +99,14 @@ private slots:
     void captionsShowAmpersandsAndTabsLiterally()
     {
         write("Tom & Jerry\tsite||http://t/\r\n");
-        frmBrowser *w = start();
+        frmBrowser *w = open();
         w->syncFavoriteItems();
         QCOMPARE(w->mnuFavorite[0]->text(), QString("Tom && Jerry site"));
     }
 
     void addingTheSamePageTwice()
     {
-        frmBrowser *w = start();
+        frmBrowser *w = open();
         FakeWebView *view = views->views.first();
         view->url = "http://127.0.0.1/p";
         view->title = "A page";
@@ -143,7 +118,7 @@ private slots:
 
     void addingFromAWindowWithNoPage()
     {
-        frmBrowser *w = start();
+        frmBrowser *w = open();
         w->mnuAddFav->trigger();
         QCOMPARE(fileBytes(), QByteArray("||\r\n"));
         FakeWebView *view = views->views.first();
@@ -155,7 +130,7 @@ private slots:
 
     void anotherWindowSeesAnAdditionWhenTheFocusEntersIt()
     {
-        frmBrowser *a = start();
+        frmBrowser *a = open();
         frmBrowser *b = host->OpenBrowserWindow();
         QCOMPARE(items(a), QStringList{"-"});
         views->views.last()->url = "http://b/";
@@ -170,7 +145,7 @@ private slots:
     void aFileThatBecameEmptyShowsTheSeparatorAgain()
     {
         write("One||1\r\nTwo||2\r\n");
-        frmBrowser *w = start();
+        frmBrowser *w = open();
         QCOMPARE(items(w).size(), 2);
         write("");
         w->ClearFavoritesMenu();
@@ -181,7 +156,7 @@ private slots:
 
     void theMenuOpensBelowThePicture()
     {
-        frmBrowser *w = start();
+        frmBrowser *w = open();
         QTest::mouseClick(w->imgFavs, Qt::LeftButton);
         QTRY_VERIFY(w->mnuPopUp->isVisible());
         const QPoint below = w->imgFavs->mapToGlobal(QPoint(0, w->imgFavs->height()));
@@ -192,7 +167,7 @@ private slots:
     void editorOpenedFromAWindowIsShownThereAtOnce()
     {
         write("One||1\r\nTwo||2\r\n");
-        frmBrowser *w = start();
+        frmBrowser *w = open();
         frmBrowser *other = host->OpenBrowserWindow();
         QCOMPARE(items(other).size(), 2);
         QTimer::singleShot(0, this, [] {
@@ -212,7 +187,7 @@ private slots:
     void anUnreadableFileIsReportedOnceAndTheMenuKeepsItsItems()
     {
         write("One||1\r\n");
-        frmBrowser *w = start();
+        frmBrowser *w = open();
         QCOMPARE(items(w), QStringList{"One -> 1"});
         QVERIFY(QFile::remove(path));
         QVERIFY(QDir().mkpath(path));

@@ -1,15 +1,10 @@
 // The application menu's commands, About and Internet Options, with the fake
 // page view.
-#include "browser/frmBrowser.h"
-#include "favorites/FavoritesFile.h"
 #include "shell/Messages.h"
-#include "shell/Module1.h"
 #include "shell/StatusBar.h"
 #include "shell/frmAbout.h"
 #include "shell/frmInternetOptions.h"
-#include "shell/frmMain.h"
-#include "support/FakeWebView.h"
-#include "support/MemorySettingsStore.h"
+#include "support/HostFixture.h"
 
 #include <QCheckBox>
 #include <QFile>
@@ -29,18 +24,13 @@ struct Box
     QString text;
 };
 
-class tst_Commands : public QObject
+class tst_Commands : public QObject, public HostFixture
 {
     Q_OBJECT
-    QTemporaryDir favoritesDir;
-
 public:
     static void initMain() { qputenv("QT_QPA_PLATFORM", "offscreen"); }
 
 private:
-    MemorySettingsStore *store = nullptr;
-    FakeWebViewFactory *views = nullptr;
-    std::unique_ptr<frmMain> host;
     QList<Box> boxes;
     QStringList viewed; // paths handed to the desktop's viewer
     bool viewerWorks = true;
@@ -61,30 +51,22 @@ private:
 private slots:
     void init()
     {
-        Module1::resetSharedState();
-        Favorites::setProgramDirectory(favoritesDir.path());
-        store = new MemorySettingsStore;
-        views = new FakeWebViewFactory;
+        reset();
         boxes.clear();
         viewed.clear();
         viewerWorks = true;
         Messages::setHandler([this](QWidget *, QMessageBox::Icon icon, const QString &title,
                                     const QString &text) { boxes << Box{icon, title, text}; });
-        host = std::make_unique<frmMain>(*store, *views);
-        host->setMarkvaultPath(QString());
-        host->setProgramDirectory(favoritesDir.path());
+        start(false);
+        host->setProgramDirectory(favoritesDir->path());
         host->setTextViewer([this](const QString &path) {
             viewed << path;
             return viewerWorks;
         });
-        host->Form_Load();
-        host->show();
     }
     void cleanup()
     {
-        host.reset();
-        delete views;
-        delete store;
+        finish();
         Messages::setHandler({});
     }
 

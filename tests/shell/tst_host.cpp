@@ -1,12 +1,7 @@
 // The host window with the fake page view: start-up from the store, opening
 // and closing windows, the status bar, and what is stored on the way out.
-#include "browser/frmBrowser.h"
-#include "favorites/FavoritesFile.h"
-#include "shell/Module1.h"
 #include "shell/StatusBar.h"
-#include "shell/frmMain.h"
-#include "support/FakeWebView.h"
-#include "support/MemorySettingsStore.h"
+#include "support/HostFixture.h"
 
 #include <QFile>
 #include <QMenu>
@@ -18,27 +13,13 @@
 #include <QTimer>
 #include <memory>
 
-class tst_Host : public QObject
+class tst_Host : public QObject, public HostFixture
 {
     Q_OBJECT
-    QTemporaryDir favoritesDir;
-
 public:
     static void initMain() { qputenv("QT_QPA_PLATFORM", "offscreen"); }
 
 private:
-    MemorySettingsStore *store = nullptr;
-    FakeWebViewFactory *views = nullptr;
-    std::unique_ptr<frmMain> host;
-
-    frmMain *start(const QString &markvault = QStringLiteral("/nonexistent/markvault"))
-    {
-        host = std::make_unique<frmMain>(*store, *views);
-        host->setMarkvaultPath(markvault);
-        host->Form_Load();
-        host->show();
-        return host.get();
-    }
     QList<frmBrowser *> windows() const
     {
         QList<frmBrowser *> open;
@@ -58,23 +39,18 @@ private:
 private slots:
     void init()
     {
-        Module1::resetSharedState();
-        Favorites::setProgramDirectory(favoritesDir.path());
+        reset();
         QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
-        store = new MemorySettingsStore;
-        views = new FakeWebViewFactory;
     }
     void cleanup()
     {
-        host.reset();
-        delete views;
-        delete store;
+        finish();
         QVERIFY(Forms::loaded().isEmpty());
     }
 
     void startsFromAnEmptyStore()
     {
-        start();
+        start(false);
         QCOMPARE(host->windowTitle(), QString("Lumeno 2.0"));
         QVERIFY(!host->windowIcon().isNull());
         QCOMPARE(host->Width(), 10425);
@@ -99,7 +75,7 @@ private slots:
 
     void statusBarPanels()
     {
-        start();
+        start(false);
         const char *texts[] = {"New Window ", "", "Open Windows: 1", "Killed Popups: 0", "Time:"};
         const char *tips[] = {"", "", "Current number of windows open",
                               "The amount of popups killed in this session", ""};
@@ -135,7 +111,7 @@ private slots:
 
     void menuTree()
     {
-        start();
+        start(false);
         QList<QAction *> top = host->menuBar()->actions();
         QCOMPARE(top.size(), 3);
         QCOMPARE(top[0]->text(), QString("File"));
@@ -165,7 +141,7 @@ private slots:
         store->setOption("MainWindowHeight", "9000");
         store->setOption("WindowWidth", "5010");
         store->setOption("WindowHeight", "3000");
-        start();
+        start(false);
         QVERIFY(host->mnuDisablePopups->isChecked());
         QVERIFY(KillPopups);
         QCOMPARE(host->Width(), 12000);
@@ -181,17 +157,17 @@ private slots:
         QFile f(program);
         QVERIFY(f.open(QIODevice::WriteOnly));
         f.close();
-        start(program);
+        start(false, program);
         QVERIFY(host->mnuMarkvault->isVisible());
         host.reset();
         Module1::resetSharedState();
-        start(dir.path()); // a directory is not the program
+        start(false, dir.path()); // a directory is not the program
         QVERIFY(!host->mnuMarkvault->isVisible());
     }
 
     void openThreeCloseThreeOpenOne()
     {
-        start();
+        start(false);
         frmBrowser *first = windows().first();
         frmBrowser *second = host->OpenBrowserWindow();
         const QPoint secondAt = second->pos();
@@ -220,7 +196,7 @@ private slots:
 
     void closedWindowsSizeIsTheNextOnesAndIsStored()
     {
-        start();
+        start(false);
         frmBrowser *w = windows().first();
         w->setWidth(5010);
         w->setHeight(3000);
@@ -235,7 +211,7 @@ private slots:
 
     void closingTheHostStoresItsSizeThenEachWindowsInOrder()
     {
-        start();
+        start(false);
         frmBrowser *a = windows().first();
         frmBrowser *b = host->OpenBrowserWindow();
         a->setWidth(4500);
@@ -258,7 +234,7 @@ private slots:
         // The next start restores the host and takes the last window's size.
         host.reset();
         Module1::resetSharedState();
-        start();
+        start(false);
         QCOMPARE(host->Width(), 12000);
         QCOMPARE(host->Height(), 8010);
         QCOMPARE(windows().first()->Width(), 6000);
@@ -267,7 +243,7 @@ private slots:
 
     void quitUnloadsOnce()
     {
-        start();
+        start(false);
         host->OpenBrowserWindow();
         QSignalSpy ended(host.get(), &frmMain::unloaded);
         host->mnuQuit->trigger();
@@ -279,7 +255,7 @@ private slots:
 
     void newWindowCommand()
     {
-        start();
+        start(false);
         host->mnuNewWindow->trigger();
         QCOMPARE(windows().size(), 2);
         QCOMPARE(panel(3), QString("Open Windows: 2"));
@@ -288,7 +264,7 @@ private slots:
 
     void panelOneActsAsAPushButton()
     {
-        start();
+        start(false);
         StatusBarPanel *one = host->SB->Panels(1);
         press(one, QEvent::MouseButtonPress);
         QCOMPARE(one->bevel(), StatusBarPanel::Inset);
@@ -312,7 +288,7 @@ private slots:
 
     void clockTicksEverySecond()
     {
-        start();
+        start(false);
         QCOMPARE(host->Timer1->interval(), 1000);
         QVERIFY(host->Timer1->isActive());
         QCOMPARE(panel(5), QString("Time:"));

@@ -1,0 +1,64 @@
+#pragma once
+// A host on the fake page view and an empty settings store, loaded as the
+// program loads it, with favorites kept in a directory of the test's own.
+// Test classes inherit it beside QObject and call reset() from init().
+#include "browser/frmBrowser.h"
+#include "favorites/FavoritesFile.h"
+#include "shell/Module1.h"
+#include "shell/frmMain.h"
+#include "support/FakeWebView.h"
+#include "support/MemorySettingsStore.h"
+
+#include <QTemporaryDir>
+#include <QTest>
+#include <memory>
+
+class HostFixture
+{
+public:
+    std::unique_ptr<QTemporaryDir> favoritesDir;
+    std::unique_ptr<MemorySettingsStore> store;
+    std::unique_ptr<FakeWebViewFactory> views;
+    std::unique_ptr<frmMain> host;
+
+    // A freshly started process: shared state zero, empty store, no
+    // favorites file yet, no host yet.
+    void reset()
+    {
+        host.reset();
+        views = std::make_unique<FakeWebViewFactory>();
+        store = std::make_unique<MemorySettingsStore>();
+        favoritesDir = std::make_unique<QTemporaryDir>();
+        Module1::resetSharedState();
+        Favorites::setProgramDirectory(favoritesDir->path());
+    }
+    QString favoritesPath() const
+    {
+        return favoritesDir->filePath(Favorites::CurrentUserName() + QStringLiteral(".fav"));
+    }
+
+    // Loads and shows the host from the store as it stands; with active, waits
+    // until it is the active window, so that focus moves as it would for a user.
+    frmMain *start(bool active = true, const QString &markvault = QString())
+    {
+        host = std::make_unique<frmMain>(*store, *views);
+        host->setMarkvaultPath(markvault);
+        host->Form_Load();
+        host->show();
+        if (active) {
+            host->activateWindow();
+            if (!QTest::qWaitForWindowActive(host.get()))
+                qWarning("the host did not become active");
+        }
+        return host.get();
+    }
+
+    frmBrowser *firstWindow() const { return host->workspace()->findChild<frmBrowser *>(); }
+
+    void finish()
+    {
+        host.reset();
+        views.reset();
+        store.reset();
+    }
+};
