@@ -71,6 +71,7 @@ int main(int argc, char **argv)
         qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
+    QtWebView::prepareEnvironment();
     QApplication app(argc, argv);
     const int calls = argc > 1 ? atoi(argv[1]) : 10000;
     const int runs = argc > 2 ? atoi(argv[2]) : 3;

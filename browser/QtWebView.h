@@ -31,6 +31,9 @@ public:
 
     void setNewWindowsRefused(bool refused) override;
 
+    // Sets up how the engine runs; call before the application object exists.
+    static void prepareEnvironment();
+
     // The page opened when no home page is set: shipped with the program.
     static QString startPage();
     // How a typed address is read: "example.org" is a web address, "/tmp/a.html"

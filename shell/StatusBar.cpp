@@ -2,31 +2,60 @@
 
 #include "browser/Layout.h"
 
-#include <QHBoxLayout>
-#include <QLabel>
 #include <QMouseEvent>
+#include <QPainter>
 
-StatusBarPanel::StatusBarPanel(int index, QWidget *parent)
-    : QFrame(parent), m_index(index), m_text(new QLabel(this))
+namespace {
+constexpr int Margin = 4;
+constexpr int Gap = 3;
+} // namespace
+
+StatusBarPanel::StatusBarPanel(int index, QWidget *parent) : QFrame(parent), m_index(index)
 {
-    auto *row = new QHBoxLayout(this);
-    row->setContentsMargins(3, 1, 3, 1);
-    row->setSpacing(3);
-    m_text->setTextFormat(Qt::PlainText);
-    m_text->setAttribute(Qt::WA_TransparentForMouseEvents);
-    row->addWidget(m_text, 1);
     setLineWidth(1);
     setBevel(NoBevel);
+    setSizePolicy(QSizePolicy::Minimum, QSizePolicy::Fixed);
 }
 
-QString StatusBarPanel::text() const
+int StatusBarPanel::textWidth() const
 {
-    return m_text->text();
+    return fontMetrics().horizontalAdvance(m_text);
 }
 
 void StatusBarPanel::setText(const QString &text)
 {
-    m_text->setText(text);
+    if (text == m_text)
+        return;
+    const int before = textWidth();
+    m_text = text;
+    if (textWidth() != before && minimumWidth() != maximumWidth())
+        updateGeometry();
+    update();
+}
+
+QSize StatusBarPanel::sizeHint() const
+{
+    const int picture = m_picture.isNull() ? 0 : m_picture.width() + Gap;
+    const int height = qMax(fontMetrics().height(), m_picture.height()) + 2 * frameWidth() + 4;
+    return {2 * Margin + picture + textWidth() + 2 * frameWidth(), height};
+}
+
+QSize StatusBarPanel::minimumSizeHint() const
+{
+    return sizeHint();
+}
+
+void StatusBarPanel::paintEvent(QPaintEvent *event)
+{
+    QFrame::paintEvent(event);
+    QPainter p(this);
+    QRect r = contentsRect().adjusted(Margin, 0, -Margin, 0);
+    if (!m_picture.isNull()) {
+        p.drawPixmap(r.left(), r.top() + (r.height() - m_picture.height()) / 2, m_picture);
+        r.setLeft(r.left() + m_picture.width() + Gap);
+    }
+    p.setPen(palette().color(QPalette::WindowText));
+    p.drawText(r, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, m_text);
 }
 
 void StatusBarPanel::setBevel(Bevel bevel)
@@ -41,12 +70,9 @@ void StatusBarPanel::setBevel(Bevel bevel)
 
 void StatusBarPanel::setPicture(const QPixmap &picture)
 {
-    if (!m_picture) {
-        m_picture = new QLabel(this);
-        m_picture->setAttribute(Qt::WA_TransparentForMouseEvents);
-        static_cast<QHBoxLayout *>(layout())->insertWidget(0, m_picture);
-    }
-    m_picture->setPixmap(picture);
+    m_picture = picture;
+    updateGeometry();
+    update();
 }
 
 namespace {

@@ -5,7 +5,6 @@
 #include <QStatusBar>
 #include <array>
 
-class QLabel;
 
 class StatusBarPanel : public QFrame
 {
@@ -15,17 +14,28 @@ public:
 
     StatusBarPanel(int index, QWidget *parent);
     int Index() const { return m_index; }
-    QString text() const;
+    QString text() const { return m_text; }
     void setText(const QString &text);
     Bevel bevel() const { return m_bevel; }
     void setBevel(Bevel bevel);
     void setPicture(const QPixmap &picture);
 
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override;
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+
 private:
+    // The panel draws its own picture and text, so that a new text repaints
+    // the panel alone, and the bar is laid out again only when the text's
+    // width changes.
+    int textWidth() const;
+
     int m_index;
     Bevel m_bevel = NoBevel;
-    QLabel *m_picture = nullptr;
-    QLabel *m_text;
+    QPixmap m_picture;
+    QString m_text;
 };
 
 class StatusBar : public QStatusBar

@@ -6,27 +6,12 @@
 #include <QStandardPaths>
 #include <QWebEngineProfile>
 
-namespace {
-// Chromium reads its switches from this variable, which replaces those on the
-// command line; add ours to whatever the user already put there.
-void addEngineSwitches()
-{
-    QByteArray flags = qgetenv("QTWEBENGINE_CHROMIUM_FLAGS");
-    // One renderer per site instead of one per window: windows that show the
-    // same site share it, which saves most of a renderer's memory each.
-    const QByteArray ours = "--process-per-site";
-    if (!flags.contains(ours))
-        flags = (flags + ' ' + ours).trimmed();
-    qputenv("QTWEBENGINE_CHROMIUM_FLAGS", flags);
-}
-} // namespace
-
 int main(int argc, char *argv[])
 {
     QCoreApplication::setOrganizationName(Settings::AppName);
     QCoreApplication::setApplicationName(Settings::AppName);
     QCoreApplication::setApplicationVersion(QStringLiteral("%1.%2").arg(LUMENO_VERSION_MAJOR).arg(LUMENO_VERSION_MINOR));
-    addEngineSwitches();
+    QtWebView::prepareEnvironment();
     QApplication app(argc, argv);
     app.setWindowIcon(QIcon(QStringLiteral(":/lumeno.xpm")));
 

@@ -40,6 +40,7 @@ public:
         qputenv("QT_QPA_PLATFORM", "offscreen");
         if (geteuid() == 0)
             qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
+        QtWebView::prepareEnvironment();
     }
 
 private:
