@@ -165,6 +165,10 @@ QtWebView::QtWebView(QWebEngineProfile *profile, SettingsStore &store, QWidget *
     connect(m_page, &QWebEnginePage::loadFinished, this, &QtWebView::onLoadFinished);
     // Fragment and pushState changes only show here.
     connect(m_page, &QWebEnginePage::urlChanged, this, &QtWebView::announce);
+    connect(m_page, &QWebEnginePage::renderProcessTerminated, this,
+            [this](QWebEnginePage::RenderProcessTerminationStatus status, int) {
+                onRendererGone(status);
+            });
     installRefusalScript();
 }
 
@@ -219,7 +223,31 @@ void QtWebView::GoHome()
 void QtWebView::GoBack() { m_view->back(); }
 void QtWebView::GoForward() { m_view->forward(); }
 void QtWebView::Stop() { m_view->stop(); }
-void QtWebView::Refresh() { m_view->reload(); }
+void QtWebView::Refresh()
+{
+    // After a crash, reloading means the page that was lost, not the notice.
+    if (!m_crashed.isEmpty())
+        m_view->load(m_crashed);
+    else
+        m_view->reload();
+}
+
+void QtWebView::onRendererGone(int status)
+{
+    if (status == QWebEnginePage::NormalTerminationStatus)
+        return;
+    // A short notice with a way back; never an automatic reload, which could
+    // crash again and again.
+    m_crashed = m_page->url();
+    const QString address = m_crashed.toString().toHtmlEscaped();
+    m_page->setHtml(QStringLiteral("<!DOCTYPE html><html><head><meta charset='utf-8'>"
+                                   "<title>This page stopped</title></head>"
+                                   "<body style='font-family:sans-serif;margin:2em'>"
+                                   "<h2>This page stopped working.</h2><p>%1</p>"
+                                   "<p><a href='%2'>Load it again</a> or use Refresh.</p>"
+                                   "</body></html>")
+                        .arg(address, m_crashed.toString(QUrl::FullyEncoded).toHtmlEscaped()));
+}
 
 void QtWebView::Navigate2(const QString &URL)
 {
@@ -230,7 +258,7 @@ void QtWebView::Navigate2(const QString &URL)
 
 QString QtWebView::LocationURL() const
 {
-    return m_page->url().toString();
+    return (m_crashed.isEmpty() ? m_page->url() : m_crashed).toString();
 }
 
 QString QtWebView::LocationName() const
@@ -245,6 +273,12 @@ QString QtWebView::DocumentTitle() const
 
 void QtWebView::announce(const QUrl &url)
 {
+    // The crash notice keeps the lost page's address in the box.
+    if (!m_crashed.isEmpty()) {
+        if (url.scheme() == QLatin1String("data"))
+            return;
+        m_crashed.clear();
+    }
     // A navigation is announced before it starts; its commit, which reports
     // the same address, is not announced twice.
     if (url == m_announced)

@@ -51,6 +51,7 @@ private:
     void emitHistoryState();
     void handleNewWindow(QWebEngineNewWindowRequest &request);
     void installRefusalScript();
+    void onRendererGone(int status);
 
     SettingsStore &m_store;
     QWebEngineProfile *m_profile;
@@ -60,6 +61,8 @@ private:
     QUrl m_announced;
     quint64 m_navigation = 0;
     bool m_refuse = false;
+    // The page whose renderer died, while the error page stands in for it.
+    QUrl m_crashed;
     // Marks the page script's reports, so that a page cannot forge them.
     QString m_token;
 };

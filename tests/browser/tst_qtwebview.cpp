@@ -15,6 +15,7 @@
 #include <QWebEngineProfile>
 #include <QWebEngineView>
 #include <memory>
+#include <csignal>
 #include <unistd.h>
 
 class tst_QtWebView : public QObject
@@ -112,6 +113,28 @@ private slots:
         view.show();
         view.Navigate2(server.url("/ask").toString());
         QTRY_COMPARE_WITH_TIMEOUT(view.engineView()->page()->title(), QString("denied"), 20000);
+    }
+
+    // A crashed renderer: a notice in its place, the address kept, and
+    // Refresh brings the page back.
+    void aCrashedPageCanBeLoadedAgain()
+    {
+        QtWebView view(profile, store, nullptr);
+        view.resize(400, 300);
+        view.show();
+        QSignalSpy done(&view, &WebView::DocumentComplete);
+        view.Navigate2(server.url("/page").toString());
+        QVERIFY(done.wait(20000));
+        const qint64 renderer = view.engineView()->page()->renderProcessPid();
+        QVERIFY(renderer > 0);
+        QSignalSpy addresses(&view, &WebView::BeforeNavigate2);
+        ::kill(pid_t(renderer), SIGKILL);
+        QTRY_COMPARE_WITH_TIMEOUT(view.DocumentTitle(), QString("This page stopped"), 20000);
+        QCOMPARE(view.LocationURL(), server.url("/page").toString());
+        QVERIFY(addresses.isEmpty());
+        view.Refresh();
+        QTRY_COMPARE_WITH_TIMEOUT(view.DocumentTitle(), QString("Served page"), 20000);
+        QCOMPARE(view.LocationURL(), server.url("/page").toString());
     }
 
     // A whole host with the real engine: its first window shows the home page.
