@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds what the benchmarks measure, from a private copy of the committed tree, so that
 # edits in the work tree do not change a run half-way:
-#   /tmp/lumeno-bench-build/lumeno        HEAD as committed (main() appends --process-per-site)
+#   /tmp/lumeno-bench-build/lumeno        HEAD as committed (it appends --process-per-site)
 #   /tmp/lumeno-bench-build-nopps/lumeno  the same with that switch left out (Chromium's
 #                                         default model, one renderer per browsing instance)
 #   /tmp/qt6minimal-build/qt6minimal      the bare Qt WebEngine floor of shared/peer-bench
@@ -28,11 +28,15 @@ mkdir -p "$src"
 git -C "$repo" archive "$rev" | tar -x -m -C "$src"
 
 cp -r "$src" "$src-nopps"
-# The variant: main() adds nothing to QTWEBENGINE_CHROMIUM_FLAGS.
-sed -i 's/const QByteArray ours = "--process-per-site";/const QByteArray ours = "";/' \
-    "$src-nopps/shell/main.cpp"
-grep -q 'const QByteArray ours = "";' "$src-nopps/shell/main.cpp" ||
-    { echo "build.sh: could not make the variant without --process-per-site" >&2; exit 1; }
+# The variant: the program adds nothing to QTWEBENGINE_CHROMIUM_FLAGS (the line
+# `const QByteArray ours = "--process-per-site";`, wherever it is, gets an empty switch).
+files=$(grep -rl 'const QByteArray ours = "--process-per-site";' "$src-nopps/shell" "$src-nopps/browser" || true)
+if [ -n "$files" ]; then
+    sed -i 's/const QByteArray ours = "--process-per-site";/const QByteArray ours = "";/' $files
+else
+    # The program adds no switch of its own any more: the variant is the same build.
+    echo "build.sh: the program adds no --process-per-site; the variant equals HEAD" >&2
+fi
 
 build() { # SRC BUILD-DIR VERSION-TEXT
     cmake -S "$1" -B "$2" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# The whole set, about 15 minutes on 2 cores (more if another Qt WebEngine program keeps
-# the machine busy: each run first waits up to 30 s for quiet). Results go to
+# The whole set, about 15 minutes on 2 cores (13.5 measured before qt6minimal-home-sw was added; more
+# if another Qt program keeps the machine busy: each run first waits up to 30 s for quiet). Results go to
 # bench/results/ (JSON with every run, markdown tables). Needs root (PSS and footprint of
 # every process), Xvfb, xdotool, dbus-daemon; for the peers: falkon, surf, chromium.
 #   bench/run_all.sh            build (bench/build.sh), then the three benchmarks
@@ -21,7 +21,7 @@ python3 "$here/startup_idle_memory.py" --models --only process-per-site,per-site
     --runs 2 --startup-runs 2 --out "$out/models-$stamp.json" --md "$out/models-$stamp.md"
 
 # 3. side by side with the peers, one invocation, round-robin
-peers=(lumeno qt6minimal-home)
+peers=(lumeno qt6minimal-home-sw qt6minimal-home)
 for b in falkon surf chromium; do
     if command -v "$b" >/dev/null; then peers+=("$b"); else echo "skipping $b: not installed"; fi
 done

@@ -15,8 +15,8 @@ One full run of one configuration (binary + QTWEBENGINE_CHROMIUM_FLAGS):
      the last window's load as in 3;
   5. the process group is ended (TERM, then KILL).
 Quick runs (--startup-runs) do only 1-2, so that start-up has more samples.
-Another program that maps Qt WebEngine (a test suite, say) lowers the PSS measured and
-loads the CPU: before each run the script waits up to --quiet-wait s for quiet, and it
+Another program that maps the same libraries (a Qt test suite, say) lowers the PSS
+measured and loads the CPU: before each run the script waits up to --quiet-wait s for quiet, and it
 records such programs; the table leaves PSS samples taken beside one out.
 Idle CPU is the CPU time of every thread of the tree (/proc/PID/task/TID/schedstat,
 ns) over the window, as % of one core; "wakeups/s" counts how often those threads were
@@ -50,7 +50,7 @@ BASE_FLAGS = "--disable-gpu"
 # name, binary, QTWEBENGINE_CHROMIUM_FLAGS, what it is
 MODELS = [
     ("process-per-site", HEAD_BIN, BASE_FLAGS,
-     "as committed: main() appends --process-per-site"),
+     "as committed: the program appends --process-per-site"),
     ("per-site-instance", NOPPS_BIN, BASE_FLAGS,
      "Chromium's default (build without the --process-per-site line)"),
     ("limit=1", NOPPS_BIN, BASE_FLAGS + " --renderer-process-limit=1",
@@ -62,13 +62,13 @@ MODELS = [
 ]
 
 
-def spec_for(binary, flags, env=()):
+def entry_for(binary, flags, env=()):
     with open(os.path.join(HERE, "peer", "browsers.json")) as f:
-        spec = dict(json.load(f)["lumeno"])
-    spec["cmd"] = [binary]
-    spec["env"] = {"QTWEBENGINE_DISABLE_SANDBOX": "1", "QTWEBENGINE_CHROMIUM_FLAGS": flags}
-    spec["env"].update(e.split("=", 1) for e in env)
-    return spec
+        entry = dict(json.load(f)["lumeno"])
+    entry["cmd"] = [binary]
+    entry["env"] = {"QTWEBENGINE_DISABLE_SANDBOX": "1", "QTWEBENGINE_CHROMIUM_FLAGS": flags}
+    entry["env"].update(e.split("=", 1) for e in env)
+    return entry
 
 
 # ----------------------------------------------------------------------- process tree
@@ -197,7 +197,7 @@ def one_run(h, cfg, args, full):
     name, binary, flags = cfg[:3]
     tok = uuid.uuid4().hex[:12]
     home = h.url(tok, 1) + ("&sites=distinct" if args.sites == "distinct" else "")
-    run = pb.Run(h, spec_for(binary, flags, args.env), [home], "remote")
+    run = pb.Run(h, entry_for(binary, flags, args.env), [home], "remote")
     run.token = tok
     res = {"config": name, "kind": "full" if full else "startup", "flags": flags,
            "binary": binary, "sites": args.sites}
@@ -295,7 +295,7 @@ def summary(cfgs, results, args):
     for cfg in cfgs:
         rs = [r for r in results if r["config"] == cfg[0]]
         full = [r for r in rs if r["kind"] == "full"]
-        row = [cfg[0], f"`{cfg[2]}`" + (" + `--process-per-site` (main)" if cfg[1] == HEAD_BIN
+        row = [cfg[0], f"`{cfg[2]}`" + (" + `--process-per-site` (added by the program)" if cfg[1] == HEAD_BIN
                                         and "--process-per-site" not in cfg[2] else ""),
                mmm([r.get("startup_ms") for r in rs])]
         for n in args.windows:
@@ -330,7 +330,7 @@ def main():
                                  formatter_class=argparse.RawDescriptionHelpFormatter)
     ap.add_argument("--bin", default=HEAD_BIN, help="the program (default: bench/build.sh's)")
     ap.add_argument("--flags", default=BASE_FLAGS,
-                    help="QTWEBENGINE_CHROMIUM_FLAGS for --bin (main() appends "
+                    help="QTWEBENGINE_CHROMIUM_FLAGS for --bin (the program appends "
                          "--process-per-site to it); default %(default)s")
     ap.add_argument("--name", default=None, help="label of the --bin/--flags configuration")
     ap.add_argument("--env", action="append", default=[], metavar="K=V",
@@ -455,7 +455,9 @@ def main():
                f"{os.sysconf('SC_PAGE_SIZE') * os.sysconf('SC_PHYS_PAGES') / 2**30:.0f} GiB, "
                f"kernel {os.uname().release}; total {total / 60:.1f} min")
     print(table)
-    print(f"windows show: {'each its own site (127.0.0.k+1)' if args.sites == 'distinct' else 'the same page'}")
+    shows = ("windows show: " + ("each its own site (127.0.0.k+1)" if args.sites == "distinct"
+                                 else "the same page"))
+    print(shows)
     print("builds: " + "; ".join(f"{k}: {v}" for k, v in ver.items()))
     print("machine: " + machine)
     if args.out:
@@ -464,7 +466,8 @@ def main():
                        "machine": machine, "total_s": total, "runs": results}, f, indent=1)
     if args.md:
         with open(args.md, "w") as f:
-            f.write(table + f"\nwindows show: {args.sites} site(s); " + machine + "\n")
+            f.write(table + f"\n{shows}; builds: " + "; ".join(f"{k}: {v}" for k, v in ver.items())
+                    + f"; machine: {machine}\n")
 
 
 if __name__ == "__main__":

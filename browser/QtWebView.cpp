@@ -181,15 +181,10 @@ QtWebView::~QtWebView()
 
 void QtWebView::prepareEnvironment()
 {
-    // Chromium reads its switches from this variable, which replaces those on
-    // the command line; ours go beside whatever the user already put there.
-    // One renderer per site instead of one per window: windows that show the
-    // same site share it, which saves most of a renderer's memory each.
-    QByteArray flags = qgetenv("QTWEBENGINE_CHROMIUM_FLAGS");
-    const QByteArray ours = "--process-per-site";
-    if (!flags.contains(ours))
-        flags = (flags + ' ' + ours).trimmed();
-    qputenv("QTWEBENGINE_CHROMIUM_FLAGS", flags);
+    // Chromium keeps its own process model, a renderer per window: sharing
+    // one (--process-per-site) saved 20 MB at five windows, but this engine
+    // then puts every window, whatever its site, in that one renderer, so a
+    // crash or a busy script would take them all.
     // The views draw through Qt Quick. With its OpenGL renderer, any repaint
     // in the window (the clock, every second) recomposes the whole window,
     // which keeps a core 1 to 3 % busy where OpenGL runs in software; the

@@ -6,6 +6,7 @@ Copy of shared/peer-bench/bench.py with two changes (see bench/peer/README.md):
     /popup for a token is page k=n, so a program whose every window opens the same
     home page still sends beacons k=1..N;
   - each run records "requests", the number of page requests the server saw;
+  - the browser definitions are called entries (option --entries for another file);
   - make_server() takes the address to listen on, and a page URL with sites=distinct
     is redirected to Beacons.redirect(token, k) when that is set (startup_idle_memory.py
     uses it for windows that each show a different site);
@@ -353,12 +354,14 @@ def cpu_busy_ticks():
     return sum(v) - v[3] - v[4]   # all but idle and iowait
 
 
-# Libraries of the engines measured here. Another program on the machine that maps the
-# same one (a test suite of a Qt WebEngine program, another browser) lowers the PSS of
-# the tree measured, since PSS divides each shared page among all its users, and it
-# competes for the CPU; such runs are flagged and, with --quiet-wait, waited out.
-ENGINE_LIBS = (b"libQt6WebEngineCore.so", b"libQt5WebEngineCore.so",
-               b"libwebkit2gtk-", b"/usr/lib/chromium/chromium")
+# Libraries of the engines and toolkits measured here. Another program on the machine
+# that maps the same one (a Qt test suite, another browser) lowers the PSS of the tree
+# measured, since PSS divides each shared page among all its users (a Qt Widgets program
+# by ~8 MB, a Qt WebEngine one by ~60 MB), and it competes for the CPU; such runs are
+# flagged and, with --quiet-wait, waited out.
+ENGINE_LIBS = (b"libQt6WebEngineCore.so", b"libQt5WebEngineCore.so", b"libQt6Core.so",
+               b"libQt5Core.so", b"libwebkit2gtk-", b"libgtk-3.so",
+               b"/usr/lib/chromium/chromium")
 
 
 def engine_procs(exclude=()):
@@ -511,8 +514,8 @@ def kill_group(pgid, popen=None, grace=3.0):
 
 # --------------------------------------------------------------------------- a run
 class Run:
-    def __init__(self, h, spec, urls, mode):
-        self.h, self.spec, self.urls, self.mode = h, spec, urls, mode
+    def __init__(self, h, entry, urls, mode):
+        self.h, self.entry, self.urls, self.mode = h, entry, urls, mode
         self.token = uuid.uuid4().hex[:12]
         self.dir = tempfile.mkdtemp(prefix="bench-run-", dir=h.args.tmp)
         self.proc = self.dbus = None
@@ -537,7 +540,7 @@ class Run:
                  BENCH_URLS=" ".join(self.urls), BENCH_N=str(len(self.urls)),
                  BENCH_PROFILE=d, NO_AT_BRIDGE="1")
         e.update({k: v.format(profile=d, home=home)
-                  for k, v in self.spec.get("env", {}).items()})
+                  for k, v in self.entry.get("env", {}).items()})
         return e
 
     def expand(self, tmpl, urls):
@@ -550,7 +553,7 @@ class Run:
         return out
 
     def argv(self):
-        cmd = self.spec["cmd"]
+        cmd = self.entry["cmd"]
         if self.mode == "instances" and len(self.urls) > 1:
             parts = [" ".join(shlex.quote(x) for x in self.expand(cmd, [u])) + " &"
                      for u in self.urls]
@@ -562,7 +565,7 @@ class Run:
     def remote(self, url, timeout=30):
         """multi mode 'remote': hand one more URL to the running browser through its
         own command line (e.g. 'falkon -u URL'); the helper normally exits at once."""
-        argv = self.expand(self.spec["remote_cmd"], [url])
+        argv = self.expand(self.entry["remote_cmd"], [url])
         self.cmdline_remote = argv
         p = subprocess.Popen(argv, env=self.env_used, stdout=self.logf, stderr=self.logf,
                              stdin=subprocess.DEVNULL, start_new_session=True)
@@ -581,8 +584,8 @@ class Run:
                 stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, env=env,
                 start_new_session=True)
             env["DBUS_SESSION_BUS_ADDRESS"] = self.dbus.stdout.readline().decode().strip()
-        if self.spec.get("setup"):
-            subprocess.run(["sh", "-c", self.spec["setup"]], env=env, check=True,
+        if self.entry.get("setup"):
+            subprocess.run(["sh", "-c", self.entry["setup"]], env=env, check=True,
                            timeout=60)
         self.logf = open(os.path.join(self.dir, "browser.log"), "wb")
         self.env_used, self.helpers = env, []
@@ -697,14 +700,14 @@ class Harness:
     def url(self, token, k, path="page", extra=""):
         return f"http://127.0.0.1:{self.port}/{path}?r={token}&k={k}{extra}"
 
-    def one(self, spec, kind, n_pages=1):
-        mode = spec.get("multi", "args") if n_pages > 1 else "single"
+    def one(self, entry, kind, n_pages=1):
+        mode = entry.get("multi", "args") if n_pages > 1 else "single"
         tok = uuid.uuid4().hex[:12]
         if kind == "popup":
             urls = [self.url(tok, 1, "popup", f"&n={self.args.popups}")]
         else:
             urls = [self.url(tok, k) for k in range(1, n_pages + 1)]
-        run = Run(self, spec, urls, mode)
+        run = Run(self, entry, urls, mode)
         run.token = tok
         res = {"kind": kind, "pages": n_pages}
         try:
@@ -773,7 +776,7 @@ class Harness:
         return res
 
 
-def load_specs(path):
+def load_entries(path):
     with open(path) as f:
         return json.load(f)
 
@@ -864,10 +867,10 @@ def markdown(summaries):
 def main():
     ap = argparse.ArgumentParser(description=__doc__,
                                  formatter_class=argparse.RawDescriptionHelpFormatter)
-    ap.add_argument("browsers", nargs="*", help="names in the spec file; several are run "
+    ap.add_argument("browsers", nargs="*", help="names in browsers.json; several are run "
                     "round-robin (A B C A B C ...) so background load hits them alike")
-    ap.add_argument("--spec", default=os.path.join(HERE, "browsers.json"))
-    ap.add_argument("--cmd", help="ad-hoc argv template (shell-split), instead of a spec")
+    ap.add_argument("--entries", default=os.path.join(HERE, "browsers.json"))
+    ap.add_argument("--cmd", help="ad-hoc argv template (shell-split), instead of an entry")
     ap.add_argument("--name", default="adhoc", help="name for --cmd")
     ap.add_argument("--setup", help="ad-hoc setup snippet (with --cmd)")
     ap.add_argument("--multi-mode", default="args", help="ad-hoc multi mode (with --cmd)")
@@ -902,27 +905,27 @@ def main():
     ap.add_argument("--list", action="store_true")
     args = ap.parse_args()
 
-    specs = {}
+    entries = {}
     if args.cmd:
-        specs[args.name] = {"cmd": shlex.split(args.cmd), "setup": args.setup,
+        entries[args.name] = {"cmd": shlex.split(args.cmd), "setup": args.setup,
                             "multi": args.multi_mode, "version_cmd": args.version_cmd,
                             "env": dict(e.split("=", 1) for e in args.env)}
     else:
-        allspecs = load_specs(args.spec)
+        all_entries = load_entries(args.entries)
         if args.list or not args.browsers:
-            for k, v in allspecs.items():
+            for k, v in all_entries.items():
                 if not k.startswith("_"):
                     print(k, "-", " ".join(v["cmd"]), "| multi:", v.get("multi", "args"))
             return
-        specs = {b: allspecs[b] for b in args.browsers}
+        entries = {b: all_entries[b] for b in args.browsers}
 
     versions = {}
-    for name, spec in specs.items():
+    for name, entry in entries.items():
         versions[name] = ""
-        if spec.get("version_cmd"):
+        if entry.get("version_cmd"):
             try:
                 versions[name] = subprocess.run(
-                    ["sh", "-c", spec["version_cmd"]], capture_output=True, text=True,
+                    ["sh", "-c", entry["version_cmd"]], capture_output=True, text=True,
                     timeout=60).stdout.strip().replace("\n", " ")
             except Exception as e:
                 versions[name] = f"? ({e})"
@@ -937,12 +940,12 @@ def main():
         plan += [("popup", 1)] * args.popup_runs
 
     h = Harness(args)
-    results = {n: [] for n in specs}
+    results = {n: [] for n in entries}
     t_start = time.monotonic()
     try:
         for kind, n in plan:
-            for name, spec in specs.items():
-                if kind == "multi" and spec.get("multi", "args") == "none":
+            for name, entry in entries.items():
+                if kind == "multi" and entry.get("multi", "args") == "none":
                     continue
                 if args.cooldown > 0:   # let the previous run's teardown settle
                     os.sync()
@@ -950,7 +953,7 @@ def main():
                 waited, quiet = (wait_quiet(args.quiet_wait) if args.quiet_wait > 0
                                  else (0.0, None))
                 t = time.monotonic()
-                r = h.one(spec, "startup" if kind == "warmup" else kind, n)
+                r = h.one(entry, "startup" if kind == "warmup" else kind, n)
                 r["quiet_wait_s"], r["quiet_before"] = waited, quiet
                 r["kind"] = kind
                 r["wall_s"] = round(time.monotonic() - t, 1)
@@ -963,7 +966,7 @@ def main():
     finally:
         h.close()
     summaries = []
-    for name, spec in specs.items():
+    for name, entry in entries.items():
         s = summarize(name, versions[name], results[name])
         s["pages"] = args.pages
         summaries.append(s)
@@ -973,7 +976,7 @@ def main():
     if args.out:
         with open(args.out, "w") as f:
             json.dump({"args": vars(args), "total_wall_s": total, "summaries": summaries,
-                       "specs": specs, "runs": results}, f, indent=1)
+                       "entries": entries, "runs": results}, f, indent=1)
     if args.md:
         with open(args.md, "w") as f:
             f.write(markdown(summaries))

@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Ratios of one browser (default: lumeno) to the others of one bench.py run.
 
-  python3 bench/peer/ratios.py results/peers-X.json [--base lumeno] [--floor qt6minimal-home]
+  python3 bench/peer/ratios.py results/peers-X.json [--base lumeno] [--floor A,B]
 
 Medians over the recorded runs; PSS only over runs that were alone on the machine
 (no other program mapping an engine library: such a program lowers PSS), when any
@@ -50,7 +50,8 @@ def main():
                                  formatter_class=argparse.RawDescriptionHelpFormatter)
     ap.add_argument("json")
     ap.add_argument("--base", default="lumeno")
-    ap.add_argument("--floor", default="qt6minimal-home")
+    ap.add_argument("--floor", default="qt6minimal-home-sw,qt6minimal-home",
+                    help="comma-separated: the floors to give the start-up ratio against")
     a = ap.parse_args()
     with open(a.json) as f:
         d = json.load(f)
@@ -70,10 +71,11 @@ def main():
               f"{ratio(b['startup_ms'], f['startup_ms'])} | {ratio(b['pss1'], f['pss1'])} | "
               f"{ratio(b['pss5'], f['pss5'])} | {ratio(b['fp5'], f['fp5'])} | {f['not_alone']} |")
     print()
-    if a.floor in fig and fig[a.floor]["startup_ms"]:
-        fl = fig[a.floor]["startup_ms"]
-        print(f"- start-up: {a.base} {fmt(b['startup_ms'])} ms = {b['startup_ms'] / fl:.2f}x "
-              f"{a.floor} {fmt(fl)} ms (target: within 1.1x, i.e. <= {1.1 * fl:.0f} ms)")
+    for floor in a.floor.split(","):
+        if floor in fig and fig[floor]["startup_ms"] and b["startup_ms"]:
+            fl = fig[floor]["startup_ms"]
+            print(f"- start-up: {a.base} {fmt(b['startup_ms'])} ms = {b['startup_ms'] / fl:.2f}x "
+                  f"{floor} {fmt(fl)} ms (target: within 1.1x, i.e. <= {1.1 * fl:.0f} ms)")
     if b["pss5"] is not None:
         print(f"- PSS with 5 windows: {fmt(b['pss5'])} MB (target: <= 320 MB)")
     print(f"- idle CPU with 1 page: {fmt(b['idle'], 2)} % of one core "
