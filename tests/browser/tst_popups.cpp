@@ -7,6 +7,7 @@
 #include "shell/Module1.h"
 #include "shell/StatusBar.h"
 #include "shell/frmMain.h"
+#include "support/EngineTest.h"
 #include "support/MemorySettingsStore.h"
 #include "support/TestServer.h"
 
@@ -35,13 +36,7 @@ class tst_Popups : public QObject
     QTemporaryDir favoritesDir;
 
 public:
-    static void initMain()
-    {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-        if (geteuid() == 0)
-            qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
-        QtWebView::prepareEnvironment();
-    }
+    static void initMain() { prepareEngineTest(); }
 
 private:
     TestServer server;

@@ -2,6 +2,7 @@
 #include "favorites/FavoritesFile.h"
 #include "favorites/frmEditFavs.h"
 #include "shell/Messages.h"
+#include "support/Files.h"
 
 #include <QFile>
 #include <QGroupBox>
@@ -25,17 +26,8 @@ private:
     std::unique_ptr<QWidget> owner;
     std::unique_ptr<frmEditFavs> ed;
 
-    void write(const QByteArray &bytes)
-    {
-        QFile f(path);
-        QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        f.write(bytes);
-    }
-    QByteArray fileBytes()
-    {
-        QFile f(path);
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-    }
+    void write(const QByteArray &bytes) { writeBytes(path, bytes); }
+    QByteArray fileBytes() const { return bytesOf(path); }
     void open(const QByteArray &bytes)
     {
         write(bytes);

@@ -1,6 +1,7 @@
 // The favorites file, on files written byte by byte: both reads, the append,
 // the rewrite, the location and what happens when the file cannot be used.
 #include "favorites/FavoritesFile.h"
+#include "support/Files.h"
 
 #include <QDir>
 #include <QFile>
@@ -11,19 +12,6 @@
 
 using namespace Favorites;
 
-namespace {
-QByteArray bytesOf(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-}
-void write(const QString &path, const QByteArray &bytes)
-{
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    f.write(bytes);
-}
-} // namespace
 
 class tst_FavoritesFile : public QObject
 {
@@ -97,7 +85,7 @@ private slots:
         QFETCH(QByteArray, bytes);
         QFETCH(QStringList, titles);
         QFETCH(QStringList, urls);
-        write(path, bytes);
+        writeBytes(path, bytes);
         for (const QList<FavoriteEntry> &entries :
              {ReadFavorites(), ReadFavoritesForEditor(CurrentUserName())}) {
             QStringList t, u;
@@ -113,7 +101,7 @@ private slots:
     void aVeryLongLineIsRead()
     {
         const QByteArray title(10 * 1024 * 1024, 'x');
-        write(path, title + "||http://long/\r\nnext||n\r\n");
+        writeBytes(path, title + "||http://long/\r\nnext||n\r\n");
         const QList<FavoriteEntry> entries = ReadFavorites();
         QCOMPARE(entries.size(), 2);
         QCOMPARE(entries[0].Title.size(), title.size());
@@ -143,7 +131,7 @@ private slots:
 
     void appendAfterALastLineWithoutEnd()
     {
-        write(path, "A||a");
+        writeBytes(path, "A||a");
         QVERIFY(AppendFavorite("B", "b"));
         QCOMPARE(bytesOf(path), QByteArray("A||a\r\nB||b\r\n"));
     }
@@ -156,7 +144,7 @@ private slots:
 
     void rewriteGivesExactlyTheLinesInOrder()
     {
-        write(path, "old||o\r\nlast without end||x");
+        writeBytes(path, "old||o\r\nlast without end||x");
         QVERIFY(RewriteFavorites(CurrentUserName(), {{"C", "c"}, {"A", "a"}, {"", "b"}}));
         QCOMPARE(bytesOf(path), QByteArray("C||c\r\nA||a\r\n||b\r\n"));
         QVERIFY(RewriteFavorites(CurrentUserName(), {}));
@@ -167,7 +155,7 @@ private slots:
     void theEditorsReadAndDoneKeepTheFirstSplit()
     {
         // Read at the first "||" like the menu, so "Done" loses nothing.
-        write(path, "X||Y||U\r\n");
+        writeBytes(path, "X||Y||U\r\n");
         const QList<FavoriteEntry> entries = ReadFavoritesForEditor(CurrentUserName());
         QCOMPARE(entries, (QList<FavoriteEntry>{{"X", "Y||U"}}));
         QVERIFY(RewriteFavorites(CurrentUserName(), entries));
@@ -219,7 +207,7 @@ private slots:
         // A rewrite that cannot finish leaves the old file as it was. A limit
         // on file sizes stops the write even for root.
         QVERIFY(QDir(path).removeRecursively());
-        write(path, "kept||k\r\n");
+        writeBytes(path, "kept||k\r\n");
         signal(SIGXFSZ, SIG_IGN);
         rlimit old;
         getrlimit(RLIMIT_FSIZE, &old);

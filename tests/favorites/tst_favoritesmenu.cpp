@@ -2,6 +2,7 @@
 #include "browser/AddressBox.h"
 #include "favorites/frmEditFavs.h"
 #include "shell/Messages.h"
+#include "support/Files.h"
 #include "support/HostFixture.h"
 
 #include <QFile>
@@ -21,17 +22,8 @@ private:
     QString path;
     QStringList shown; // message boxes that would have been shown
 
-    void write(const QByteArray &bytes)
-    {
-        QFile f(path);
-        QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        f.write(bytes);
-    }
-    QByteArray fileBytes()
-    {
-        QFile f(path);
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-    }
+    void write(const QByteArray &bytes) { writeBytes(path, bytes); }
+    QByteArray fileBytes() const { return bytesOf(path); }
     frmBrowser *open()
     {
         start();
