@@ -248,14 +248,15 @@ void frmBrowser::resizeEvent(QResizeEvent *)
 void frmBrowser::Form_Resize()
 {
     ++m_resizeRuns;
-    // Each step reads the size afresh: an assignment below re-enters this
-    // handler, which lays out the corrected size before this run goes on.
-    if (Height() < Layout::MinHeight) {
-        setHeight(Layout::MinHeight);
+    // Each assignment below re-enters this handler, which lays out the
+    // corrected size before this run goes on with the same result.
+    const Layout::MinimumClamp clamp = Layout::clampToMinimum(Width(), Height());
+    if (clamp.heightClamped) {
+        setHeight(clamp.Height);
         MoveTo(Layout::HomeLeft, Layout::HomeTop);
     }
-    if (Width() < Layout::MinWidth) {
-        setWidth(Layout::MinWidth);
+    if (clamp.widthClamped) {
+        setWidth(clamp.Width);
         MoveTo(Layout::HomeLeft, Layout::HomeTop);
     }
     const Layout::BrowserLayout l =

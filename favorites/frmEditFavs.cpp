@@ -172,10 +172,9 @@ void frmEditFavs::lstFavs_ItemClick(QTreeWidgetItem *item)
 
 void frmEditFavs::lstFavs_ColumnClick(int column)
 {
-    m_sortKey = column;
     m_sortOrder = m_sortOrder == Qt::AscendingOrder ? Qt::DescendingOrder : Qt::AscendingOrder;
     m_filling = true;
-    lstFavs->sortItems(m_sortKey, m_sortOrder);
+    lstFavs->sortItems(column, m_sortOrder);
     m_filling = false;
 }
 

@@ -55,7 +55,6 @@ private:
     void swapRows(int s, int n);
 
     QString m_userName;
-    int m_sortKey = 0;
     Qt::SortOrder m_sortOrder = Qt::AscendingOrder;
     bool m_filling = false;
 };

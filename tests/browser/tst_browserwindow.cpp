@@ -70,7 +70,7 @@ private slots:
         QCOMPARE(w->cmdGoHome->toolTip(), QString("Navigate to your homepage"));
         for (QToolButton *b : {w->cmdClose, w->cmdBack, w->cmdForward, w->cmdStop, w->cmdGoHome,
                                w->cmdRefresh, w->cmdGo}) {
-            QVERIFY(b->text().isEmpty() || b->toolButtonStyle() == Qt::ToolButtonIconOnly);
+            QVERIFY(b->text().isEmpty());
             QVERIFY(!b->icon().isNull());
         }
         QVERIFY(!w->imgFavs->pixmap().isNull());
