@@ -2,11 +2,11 @@
 // loading the editor with 10,000 and "Done" with 100,000, beside what the file
 // system itself needs to write the same bytes. Prints the median and range of
 // several runs. Run: build/bench/bench_favorites [runs]
-#include "browser/frmBrowser.h"
-#include "favorites/FavoritesFile.h"
-#include "favorites/frmEditFavs.h"
-#include "shell/Module1.h"
-#include "shell/frmMain.h"
+#include "browser/ui/frmBrowser.h"
+#include "favorites/core/FavoritesFile.h"
+#include "favorites/ui/frmEditFavs.h"
+#include "shell/core/Module1.h"
+#include "shell/ui/frmMain.h"
 #include "support/FakeWebView.h"
 #include "support/MemorySettingsStore.h"
 

@@ -3,11 +3,11 @@
 // count reaches 10,000, the page's own loop time, the memory of the process
 // tree before and after, how late a 10 ms timer ran during the storm, and
 // whether anything opened. Run: build/bench/bench_popups [calls] [runs]
-#include "browser/QtWebView.h"
-#include "browser/frmBrowser.h"
-#include "shell/Module1.h"
-#include "shell/StatusBar.h"
-#include "shell/frmMain.h"
+#include "browser/engine/QtWebView.h"
+#include "browser/ui/frmBrowser.h"
+#include "shell/core/Module1.h"
+#include "shell/ui/StatusBar.h"
+#include "shell/ui/frmMain.h"
 #include "support/MemorySettingsStore.h"
 #include "support/TestServer.h"
 

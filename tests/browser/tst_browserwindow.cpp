@@ -1,7 +1,7 @@
 // One browser window with the fake page view: its layout at every size, the
 // minimum size, border drags, focus, keys and closing.
-#include "browser/AddressBox.h"
-#include "shell/StatusBar.h"
+#include "browser/ui/AddressBox.h"
+#include "shell/ui/StatusBar.h"
 #include "support/HostFixture.h"
 
 #include <QLabel>

@@ -1,6 +1,6 @@
 // Browser-window geometry in twips: the minimum-size clamps and where the
 // controls that follow the window's size go.
-#include "browser/Layout.h"
+#include "browser/core/Layout.h"
 
 #include <QTest>
 

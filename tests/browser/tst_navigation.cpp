@@ -1,7 +1,7 @@
 // The navigation strip and the page events, with the fake page view: what
 // each button and key does, where the focus goes, and pop-up blocking.
-#include "browser/AddressBox.h"
-#include "shell/StatusBar.h"
+#include "browser/ui/AddressBox.h"
+#include "shell/ui/StatusBar.h"
 #include "support/HostFixture.h"
 
 #include <QLabel>

@@ -1,7 +1,7 @@
 // The favorites editor, driven with clicks offscreen.
-#include "favorites/FavoritesFile.h"
-#include "favorites/frmEditFavs.h"
-#include "shell/Messages.h"
+#include "favorites/core/FavoritesFile.h"
+#include "favorites/ui/frmEditFavs.h"
+#include "shell/ui/Messages.h"
 #include "support/Files.h"
 
 #include <QFile>

@@ -1,6 +1,6 @@
 // The favorites file, on files written byte by byte: both reads, the append,
 // the rewrite, the location and what happens when the file cannot be used.
-#include "favorites/FavoritesFile.h"
+#include "favorites/core/FavoritesFile.h"
 #include "support/Files.h"
 
 #include <QDir>

@@ -1,9 +1,9 @@
 // The application menu's commands, About and Internet Options, with the fake
 // page view.
-#include "shell/Messages.h"
-#include "shell/StatusBar.h"
-#include "shell/frmAbout.h"
-#include "shell/frmInternetOptions.h"
+#include "shell/ui/Messages.h"
+#include "shell/ui/StatusBar.h"
+#include "shell/ui/frmAbout.h"
+#include "shell/ui/frmInternetOptions.h"
 #include "support/HostFixture.h"
 
 #include <QCheckBox>

@@ -1,6 +1,6 @@
 // The host window with the fake page view: start-up from the store, opening
 // and closing windows, the status bar, and what is stored on the way out.
-#include "shell/StatusBar.h"
+#include "shell/ui/StatusBar.h"
 #include "support/HostFixture.h"
 
 #include <QFile>

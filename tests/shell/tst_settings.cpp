@@ -1,7 +1,7 @@
 // The shared state and the stored options: conversions, defaults, damaged
 // values and the store on disk.
-#include "shell/Module1.h"
-#include "shell/Settings.h"
+#include "shell/core/Module1.h"
+#include "shell/core/Settings.h"
 #include "support/MemorySettingsStore.h"
 
 #include <QDir>

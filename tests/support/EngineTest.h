@@ -1,7 +1,7 @@
 #pragma once
 // The environment of a test that runs the real engine: headless, without
 // Chromium's sandbox when run as root, and set up as the program sets it up.
-#include "browser/QtWebView.h"
+#include "browser/engine/QtWebView.h"
 
 #include <QtGlobal>
 #include <unistd.h>

@@ -1,7 +1,7 @@
 #pragma once
 // A page view that records the calls it gets and raises its events when the
 // test says so.
-#include "browser/WebView.h"
+#include "browser/ui/WebView.h"
 
 #include <QList>
 #include <QStringList>

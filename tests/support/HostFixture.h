@@ -2,10 +2,10 @@
 // A host on the fake page view and an empty settings store, loaded as the
 // program loads it, with favorites kept in a directory of the test's own.
 // Test classes inherit it beside QObject and call reset() from init().
-#include "browser/frmBrowser.h"
-#include "favorites/FavoritesFile.h"
-#include "shell/Module1.h"
-#include "shell/frmMain.h"
+#include "browser/ui/frmBrowser.h"
+#include "favorites/core/FavoritesFile.h"
+#include "shell/core/Module1.h"
+#include "shell/ui/frmMain.h"
 #include "support/FakeWebView.h"
 #include "support/MemorySettingsStore.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 // A settings store in memory that also records every save, in order.
-#include "shell/Settings.h"
+#include "shell/core/Settings.h"
 
 #include <QMap>
 #include <QStringList>

@@ -1,7 +1,7 @@
 // The drawn title bar, the window menu, and the other ways to the favorites.
-#include "browser/frmBrowser.h"
+#include "browser/ui/frmBrowser.h"
 
-#include "shell/frmMain.h"
+#include "shell/ui/frmMain.h"
 
 #include <QCursor>
 #include <QLabel>

@@ -2,9 +2,9 @@
 // One browser window inside the host: a drawn title band with a close button
 // and the favorites picture, the navigation strip, and the page view below.
 // Geometry is kept in twips; the window draws its own sizable border.
-#include "browser/Layout.h"
-#include "favorites/FavoritesFile.h"
-#include "shell/Forms.h"
+#include "browser/core/Layout.h"
+#include "favorites/core/FavoritesFile.h"
+#include "shell/ui/Forms.h"
 
 #include <QWidget>
 

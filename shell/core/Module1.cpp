@@ -1,6 +1,6 @@
-#include "shell/Module1.h"
+#include "shell/core/Module1.h"
 
-#include "shell/Settings.h"
+#include "shell/core/Settings.h"
 
 #include <QLocale>
 #include <QString>

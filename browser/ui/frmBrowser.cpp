@@ -1,11 +1,11 @@
-#include "browser/frmBrowser.h"
+#include "browser/ui/frmBrowser.h"
 
-#include "browser/AddressBox.h"
-#include "browser/WebView.h"
-#include "shell/Module1.h"
-#include "shell/Settings.h"
-#include "shell/Twips.h"
-#include "shell/frmMain.h"
+#include "browser/ui/AddressBox.h"
+#include "browser/ui/WebView.h"
+#include "shell/core/Module1.h"
+#include "shell/core/Settings.h"
+#include "shell/ui/Twips.h"
+#include "shell/ui/frmMain.h"
 
 #include <QApplication>
 #include <QLabel>

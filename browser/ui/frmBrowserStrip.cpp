@@ -1,10 +1,10 @@
 // The navigation strip and what the page view reports.
-#include "browser/frmBrowser.h"
+#include "browser/ui/frmBrowser.h"
 
-#include "browser/AddressBox.h"
-#include "browser/WebView.h"
-#include "shell/Module1.h"
-#include "shell/frmMain.h"
+#include "browser/ui/AddressBox.h"
+#include "browser/ui/WebView.h"
+#include "shell/core/Module1.h"
+#include "shell/ui/frmMain.h"
 
 #include <QLabel>
 #include <QToolButton>

@@ -1,9 +1,9 @@
 // The favorites menu of a browser window.
-#include "browser/frmBrowser.h"
+#include "browser/ui/frmBrowser.h"
 
-#include "browser/WebView.h"
-#include "favorites/frmEditFavs.h"
-#include "shell/Messages.h"
+#include "browser/ui/WebView.h"
+#include "favorites/ui/frmEditFavs.h"
+#include "shell/ui/Messages.h"
 
 #include <QLabel>
 #include <QMenu>

@@ -1,7 +1,7 @@
 #pragma once
 // Where the forms meet the twips of their designs: the one conversion to
 // pixels, and the designs' font.
-#include "browser/Layout.h"
+#include "browser/core/Layout.h"
 
 #include <QFont>
 #include <QWidget>

@@ -1,6 +1,6 @@
-#include "shell/frmAbout.h"
+#include "shell/ui/frmAbout.h"
 
-#include "shell/Twips.h"
+#include "shell/ui/Twips.h"
 
 #include <QLabel>
 #include <QPushButton>

@@ -1,6 +1,6 @@
 #pragma once
 // The page view on Qt WebEngine.
-#include "browser/WebView.h"
+#include "browser/ui/WebView.h"
 
 #include <QPointer>
 #include <QUrl>

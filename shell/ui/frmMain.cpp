@@ -1,14 +1,14 @@
-#include "shell/frmMain.h"
+#include "shell/ui/frmMain.h"
 
-#include "browser/frmBrowser.h"
-#include "browser/Layout.h"
-#include "browser/WebView.h"
-#include "shell/Module1.h"
-#include "shell/Settings.h"
-#include "shell/Messages.h"
-#include "shell/StatusBar.h"
-#include "shell/frmAbout.h"
-#include "shell/frmInternetOptions.h"
+#include "browser/ui/frmBrowser.h"
+#include "browser/core/Layout.h"
+#include "browser/ui/WebView.h"
+#include "shell/core/Module1.h"
+#include "shell/core/Settings.h"
+#include "shell/ui/Messages.h"
+#include "shell/ui/StatusBar.h"
+#include "shell/ui/frmAbout.h"
+#include "shell/ui/frmInternetOptions.h"
 
 #include <QApplication>
 #include <QCloseEvent>

@@ -1,6 +1,6 @@
-#include "browser/QtWebView.h"
-#include "shell/Settings.h"
-#include "shell/frmMain.h"
+#include "browser/engine/QtWebView.h"
+#include "shell/core/Settings.h"
+#include "shell/ui/frmMain.h"
 
 #include <QApplication>
 #include <QSocketNotifier>

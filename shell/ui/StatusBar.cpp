@@ -1,6 +1,6 @@
-#include "shell/StatusBar.h"
+#include "shell/ui/StatusBar.h"
 
-#include "browser/Layout.h"
+#include "browser/core/Layout.h"
 
 #include <QMouseEvent>
 #include <QPainter>

@@ -1,6 +1,6 @@
-#include "browser/WebView.h"
+#include "browser/ui/WebView.h"
 
-#include "shell/Twips.h"
+#include "shell/ui/Twips.h"
 
 #include <QApplication>
 

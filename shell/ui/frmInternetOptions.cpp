@@ -1,8 +1,8 @@
-#include "shell/frmInternetOptions.h"
+#include "shell/ui/frmInternetOptions.h"
 
-#include "browser/WebView.h"
-#include "shell/Messages.h"
-#include "shell/Settings.h"
+#include "browser/ui/WebView.h"
+#include "shell/ui/Messages.h"
+#include "shell/core/Settings.h"
 
 #include <QCheckBox>
 #include <QGridLayout>

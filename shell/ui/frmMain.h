@@ -2,7 +2,7 @@
 // The host: the program's only top-level window. Its workspace holds the
 // browser windows; below it sits the status bar with the window and pop-up
 // counts and the clock.
-#include "shell/Forms.h"
+#include "shell/ui/Forms.h"
 
 #include <QMainWindow>
 #include <functional>

@@ -1,4 +1,4 @@
-#include "shell/Forms.h"
+#include "shell/ui/Forms.h"
 
 namespace {
 QList<LoadedForm *> &registry()

@@ -1,6 +1,6 @@
-#include "browser/Layout.h"
+#include "browser/core/Layout.h"
 
-#include "shell/Settings.h"
+#include "shell/core/Settings.h"
 
 namespace Layout {
 

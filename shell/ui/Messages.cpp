@@ -1,4 +1,4 @@
-#include "shell/Messages.h"
+#include "shell/ui/Messages.h"
 
 namespace Messages {
 

@@ -1,4 +1,4 @@
-#include "favorites/FavoritesFile.h"
+#include "favorites/core/FavoritesFile.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -2,7 +2,7 @@
 // The favorites editor: a modal dialog without a title bar over the window
 // that opened it. It reads the file once, works on its own list, and writes
 // the list back on "Done"; closing it any other way writes nothing.
-#include "favorites/FavoritesFile.h"
+#include "favorites/core/FavoritesFile.h"
 
 #include <QDialog>
 

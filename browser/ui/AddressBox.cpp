@@ -1,4 +1,4 @@
-#include "browser/AddressBox.h"
+#include "browser/ui/AddressBox.h"
 
 #include <QFocusEvent>
 #include <QKeyEvent>

@@ -1,7 +1,7 @@
-#include "favorites/frmEditFavs.h"
+#include "favorites/ui/frmEditFavs.h"
 
-#include "shell/Twips.h"
-#include "shell/Messages.h"
+#include "shell/ui/Twips.h"
+#include "shell/ui/Messages.h"
 
 #include <QGroupBox>
 #include <QHeaderView>

@@ -1,6 +1,6 @@
-#include "browser/QtWebView.h"
+#include "browser/engine/QtWebView.h"
 
-#include "shell/Settings.h"
+#include "shell/core/Settings.h"
 
 #include <QAction>
 #include <QDir>

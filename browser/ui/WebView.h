@@ -2,7 +2,7 @@
 // What a browser window needs from its page view: a few commands, the page's
 // address and title, and six events. The window is written against this
 // alone; the real view runs Qt WebEngine, the tests run a scripted fake.
-#include "browser/Layout.h"
+#include "browser/core/Layout.h"
 
 #include <QWidget>
 
