@@ -124,8 +124,18 @@ void frmEditFavs::LoadFavoritesList()
     m_userName = Favorites::CurrentUserName();
     QString error;
     const QList<FavoriteEntry> entries = Favorites::ReadFavoritesForEditor(m_userName, &error);
-    if (!error.isEmpty())
-        Messages::show(parentWidget(), QMessageBox::Warning, QStringLiteral("Favorites"), error);
+    if (!error.isEmpty()) {
+        // An empty list written back over a file that could not be read would
+        // throw its favorites away: the editor only shows, and writes nothing.
+        m_readOnly = true;
+        Messages::show(parentWidget(), QMessageBox::Warning, QStringLiteral("Favorites"),
+                       error + QStringLiteral("\n\nThe favorites editor opens read-only: the file "
+                                              "keeps what it holds."));
+        setWindowTitle(QStringLiteral("Favorites (read-only)"));
+        lstFavs->setEnabled(false);
+        cmdDone->setText(QStringLiteral("Close"));
+        return;
+    }
     QList<QTreeWidgetItem *> items;
     items.reserve(entries.size());
     for (const FavoriteEntry &e : entries)
@@ -232,6 +242,10 @@ void frmEditFavs::cmdMoveDown_Click()
 
 void frmEditFavs::cmdDone_Click()
 {
+    if (m_readOnly) {
+        reject();
+        return;
+    }
     QString error;
     if (!Favorites::RewriteFavorites(m_userName, rows(), &error)) {
         // The file keeps what it had, and the edits stay here to try again.

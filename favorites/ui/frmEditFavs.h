@@ -33,6 +33,9 @@ public:
     // 1-based number of the selected row; 0 when none is.
     int selectedRow() const;
     const QString &userName() const { return m_userName; }
+    // True when the file could not be read: the list shows nothing that
+    // could be written back, so nothing is.
+    bool isReadOnly() const { return m_readOnly; }
 
     QTreeWidget *lstFavs;
     QGroupBox *fraUpdate;
@@ -57,4 +60,5 @@ private:
     QString m_userName;
     Qt::SortOrder m_sortOrder = Qt::AscendingOrder;
     bool m_filling = false;
+    bool m_readOnly = false;
 };

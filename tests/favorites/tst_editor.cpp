@@ -2,6 +2,7 @@
 #include "favorites/core/FavoritesFile.h"
 #include "favorites/ui/frmEditFavs.h"
 #include "shell/ui/Messages.h"
+#include "support/AsUser.h"
 #include "support/Files.h"
 
 #include <QFile>
@@ -249,6 +250,45 @@ private slots:
         QVERIFY(shown.first().contains(path));
         QVERIFY(ed->isVisible());
         QCOMPARE(ed->rows().size(), 1);
+    }
+
+    // A file that cannot be read (an ordinary user's own file with mode 200):
+    // the editor shows nothing it could write back, and neither its Done nor
+    // an added favorite changes a byte of it.
+    void anUnreadableFileIsNeverRewritten()
+    {
+        QByteArray forty;
+        for (int i = 0; i < 40; ++i)
+            forty += "Site number " + QByteArray::number(i) + "||http://site" + QByteArray::number(i)
+                     + ".example/page\r\n";
+        write(forty);
+        QVERIFY(QFile::setPermissions(path, QFileDevice::WriteOwner));
+        QStringList shown;
+        Messages::setHandler([&](QWidget *, QMessageBox::Icon, const QString &, const QString &text) {
+            shown << text;
+        });
+        {
+            AsUser user(dir->path());
+            const QString ownPath = dir->filePath(Favorites::CurrentUserName() + ".fav");
+            QVERIFY(QFile::rename(path, ownPath) || ownPath == path);
+            path = ownPath;
+            ed = std::make_unique<frmEditFavs>(owner.get());
+            ed->Form_Load();
+            ed->show();
+            QVERIFY(ed->isReadOnly());
+            QCOMPARE(shown.size(), 1);
+            QVERIFY(shown.first().contains(path));
+            QVERIFY(shown.first().contains("read-only"));
+            QTest::mouseClick(ed->cmdDone, Qt::LeftButton);
+            QVERIFY(!ed->isVisible());
+
+            QString error;
+            QVERIFY(!Favorites::AppendFavorite("Added", "http://added.example/", &error));
+            QVERIFY(error.contains(path));
+            ed.reset();
+        }
+        QVERIFY(QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner));
+        QCOMPARE(fileBytes(), forty);
     }
 };
 
