@@ -4,6 +4,7 @@
 // tree before and after, how late a 10 ms timer ran during the storm, and
 // whether anything opened. Run: build/bench/bench_popups [calls] [runs]
 #include "browser/engine/QtWebView.h"
+#include "browser/engine/QtWebViewFactory.h"
 #include "browser/ui/frmBrowser.h"
 #include "shell/core/Module1.h"
 #include "shell/ui/StatusBar.h"

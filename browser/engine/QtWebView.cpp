@@ -1,149 +1,20 @@
 #include "browser/engine/QtWebView.h"
 
+#include "browser/engine/LumenoPage.h"
+#include "browser/engine/PopupWindow.h"
+#include "browser/engine/RefusalScript.h"
 #include "shell/core/Settings.h"
 
 #include <QAction>
-#include <QDir>
-#include <QWebEngineCookieStore>
 #include <QPointer>
 #include <QRandomGenerator>
-#include <QWebEngineFileSystemAccessRequest>
-#include <QWebEngineFullScreenRequest>
 #include <QWebEngineHistory>
 #include <QWebEngineNewWindowRequest>
 #include <QWebEnginePage>
 #include <QWebEngineProfile>
-#include <QWebEngineRegisterProtocolHandlerRequest>
 #include <QWebEngineScript>
 #include <QWebEngineScriptCollection>
 #include <QWebEngineView>
-
-namespace {
-const QString RefusalScriptName = QStringLiteral("lumeno-new-windows");
-const QString ReportPrefix = QStringLiteral("lumeno-refused:");
-
-// Runs in the page's own world before any of its scripts. While refusing,
-// window.open returns null at once and nothing reaches the engine, which
-// would otherwise build a page for every request; the refusals are reported
-// in one message per burst. Everything it calls is captured before the page
-// can replace it.
-QString refusalScript(const QString &token, bool refuse)
-{
-    return QStringLiteral(R"JS((function () {
-'use strict';
-var token = '%1';
-var refuse = %2;
-var report = Function.prototype.bind.call(console.debug, console);
-var later = Function.prototype.bind.call(queueMicrotask, window);
-var apply = Reflect.apply;
-var realOpen = window.open;
-var pending = 0;
-function flush() { var n = pending; pending = 0; if (n > 0) report('%3' + token + ':' + n); }
-var wrapper = { open: function (url, target, features) {
-  if (refuse) { if (pending++ === 0) later(flush); return null; }
-  return apply(realOpen, this == null ? window : this, arguments);
-} }.open;
-window.open = wrapper;
-Object.defineProperty(window, '__lumenoRefuseNewWindows', {
-  value: function (t, on) { if (t === token) refuse = !!on; }
-});
-})();)JS")
-        .arg(token, refuse ? QStringLiteral("true") : QStringLiteral("false"), ReportPrefix);
-}
-} // namespace
-
-// A page of this program: announces main-frame navigations to its view and
-// routes new-window requests and the refusal reports to it. A pop-up's page
-// belongs to the view that opened it but announces nothing there.
-class LumenoPage : public QWebEnginePage
-{
-public:
-    LumenoPage(QWebEngineProfile *profile, QtWebView *owner, bool announces, QObject *parent)
-        : QWebEnginePage(profile, parent), m_owner(owner), m_announces(announces)
-    {
-        connect(this, &QWebEnginePage::newWindowRequested, this,
-                [this](QWebEngineNewWindowRequest &request) {
-                    // With its view gone, nobody can decide: the window is dropped.
-                    if (m_owner)
-                        m_owner->handleNewWindow(request);
-                });
-        // Nothing a page asks for may leave it waiting for an answer.
-        connect(this, &QWebEnginePage::featurePermissionRequested, this,
-                [this](const QUrl &origin, QWebEnginePage::Feature feature) {
-                    setFeaturePermission(origin, feature, QWebEnginePage::PermissionDeniedByUser);
-                });
-        connect(this, &QWebEnginePage::fullScreenRequested, this,
-                [](QWebEngineFullScreenRequest request) { request.reject(); });
-        connect(this, &QWebEnginePage::fileSystemAccessRequested, this,
-                [](QWebEngineFileSystemAccessRequest request) { request.reject(); });
-        connect(this, &QWebEnginePage::registerProtocolHandlerRequested, this,
-                [](QWebEngineRegisterProtocolHandlerRequest request) { request.reject(); });
-    }
-
-protected:
-    bool acceptNavigationRequest(const QUrl &url, NavigationType type, bool isMainFrame) override
-    {
-        if (isMainFrame && m_announces && m_owner)
-            m_owner->announce(url);
-        return QWebEnginePage::acceptNavigationRequest(url, type, isMainFrame);
-    }
-
-    void javaScriptConsoleMessage(JavaScriptConsoleMessageLevel level, const QString &message,
-                                  int line, const QString &source) override
-    {
-        if (m_owner && message.startsWith(ReportPrefix)) {
-            const QStringView rest = QStringView(message).mid(ReportPrefix.size());
-            const QString mark = m_owner->m_token + QLatin1Char(':');
-            if (rest.startsWith(mark)) {
-                bool ok = false;
-                const int n = rest.mid(mark.size()).toInt(&ok);
-                if (ok && n > 0)
-                    emit m_owner->NewWindowsRefused(n);
-                return;
-            }
-        }
-        QWebEnginePage::javaScriptConsoleMessage(level, message, line, source);
-    }
-
-private:
-    QPointer<QtWebView> m_owner;
-    bool m_announces;
-};
-
-namespace {
-// A window that a page opened while pop-ups are allowed: a top-level window of
-// its own, outside the host, sized as the page asks, closed when it asks.
-class PopupWindow : public QWebEngineView
-{
-public:
-    PopupWindow(QWebEngineProfile *profile, QtWebView *opener, QWidget *owner)
-        : QWebEngineView(owner)
-    {
-        setWindowFlag(Qt::Window);
-        setAttribute(Qt::WA_DeleteOnClose);
-        resize(640, 480);
-        m_page = new LumenoPage(profile, opener, false, this);
-        connect(m_page, &QWebEnginePage::windowCloseRequested, this, &QWidget::close);
-        connect(m_page, &QWebEnginePage::geometryChangeRequested, this, [this](const QRect &g) {
-            if (g.width() > 0 && g.height() > 0)
-                resize(g.size());
-            if (g.x() != 0 || g.y() != 0)
-                move(g.topLeft());
-        });
-        connect(m_page, &QWebEnginePage::titleChanged, this, &QWidget::setWindowTitle);
-        setPage(m_page);
-    }
-    ~PopupWindow() override
-    {
-        setPage(nullptr);
-        delete m_page;
-    }
-    QWebEnginePage *popupPage() const { return m_page; }
-
-private:
-    LumenoPage *m_page;
-};
-} // namespace
 
 QtWebView::QtWebView(QWebEngineProfile *profile, SettingsStore &store, QWidget *parent)
     : WebView(parent), m_store(store), m_profile(profile), m_view(new QWebEngineView(this)),
@@ -307,16 +178,16 @@ void QtWebView::onLoadFinished(bool)
 void QtWebView::installRefusalScript()
 {
     QWebEngineScriptCollection &scripts = m_page->scripts();
-    for (const QWebEngineScript &old : scripts.find(RefusalScriptName))
+    for (const QWebEngineScript &old : scripts.find(RefusalScript::name()))
         scripts.remove(old);
     QWebEngineScript script;
-    script.setName(RefusalScriptName);
+    script.setName(RefusalScript::name());
     script.setInjectionPoint(QWebEngineScript::DocumentCreation);
     script.setWorldId(QWebEngineScript::MainWorld);
     // Inner frames are left to the engine's own request, which the window
     // decides: their copy of the script could not be told of a change.
     script.setRunsOnSubFrames(false);
-    script.setSourceCode(refusalScript(m_token, m_refuse));
+    script.setSourceCode(RefusalScript::source(m_token, m_refuse));
     scripts.insert(script);
 }
 
@@ -348,54 +219,4 @@ void QtWebView::handleNewWindow(QWebEngineNewWindowRequest &request)
 void QtWebView::resizeEvent(QResizeEvent *)
 {
     m_view->setGeometry(rect());
-}
-
-WebView *QtWebViewFactory::create(QWidget *parent)
-{
-    auto *view = new QtWebView(m_profile, m_store, parent);
-    m_views.removeAll(nullptr);
-    m_views << view;
-    return view;
-}
-
-namespace {
-const QString ClearStorageKey = QStringLiteral("ClearSiteStorageAtStart");
-}
-
-QStringList QtWebViewFactory::clearBrowsingData(bool history, bool cookies, bool cache,
-                                                bool siteStorage)
-{
-    QStringList done;
-    if (history) {
-        for (const QPointer<QtWebView> &view : m_views)
-            if (view)
-                view->engineView()->page()->history()->clear();
-        m_profile->clearAllVisitedLinks();
-        done << QStringLiteral("The browsing history of every window was cleared.");
-    }
-    if (cookies) {
-        m_profile->cookieStore()->deleteAllCookies();
-        done << QStringLiteral("All cookies were deleted.");
-    }
-    if (cache) {
-        m_profile->clearHttpCache();
-        done << QStringLiteral("The cache is being cleared.");
-    }
-    if (siteStorage) {
-        m_store.SaveSetting(Settings::AppName, Settings::InternetSection, ClearStorageKey,
-                            Settings::booleanToText(true));
-        done << QStringLiteral("Site storage will be removed the next time Lumeno starts.");
-    }
-    return done;
-}
-
-void QtWebViewFactory::removePendingSiteStorage(SettingsStore &store, const QString &storagePath)
-{
-    if (!Settings::textToBoolean(store.GetSetting(Settings::AppName, Settings::InternetSection,
-                                                  ClearStorageKey, QStringLiteral("False"))))
-        return;
-    for (const char *part : {"Local Storage", "Session Storage", "IndexedDB", "Service Worker"})
-        QDir(storagePath + QLatin1Char('/') + QLatin1String(part)).removeRecursively();
-    store.SaveSetting(Settings::AppName, Settings::InternetSection, ClearStorageKey,
-                      Settings::booleanToText(false));
 }

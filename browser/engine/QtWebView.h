@@ -66,23 +66,3 @@ private:
     // Marks the page script's reports, so that a page cannot forge them.
     QString m_token;
 };
-
-class QtWebViewFactory : public WebViewFactory
-{
-public:
-    QtWebViewFactory(QWebEngineProfile *profile, SettingsStore &store)
-        : m_profile(profile), m_store(store)
-    {
-    }
-    WebView *create(QWidget *parent) override;
-    QStringList clearBrowsingData(bool history, bool cookies, bool cache, bool siteStorage) override;
-
-    // Site storage has no clearing call in the engine: it is removed from the
-    // profile's directory at the next start, before the profile is made.
-    static void removePendingSiteStorage(SettingsStore &store, const QString &storagePath);
-
-private:
-    QWebEngineProfile *m_profile;
-    SettingsStore &m_store;
-    QList<QPointer<QtWebView>> m_views;
-};

@@ -1,4 +1,5 @@
 #include "browser/engine/QtWebView.h"
+#include "browser/engine/QtWebViewFactory.h"
 #include "shell/core/Settings.h"
 #include "shell/ui/frmMain.h"
 

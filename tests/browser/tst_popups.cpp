@@ -2,6 +2,7 @@
 // against pages served on 127.0.0.1.
 #include "browser/ui/AddressBox.h"
 #include "browser/engine/QtWebView.h"
+#include "browser/engine/QtWebViewFactory.h"
 #include "browser/ui/frmBrowser.h"
 #include "favorites/core/FavoritesFile.h"
 #include "shell/core/Module1.h"

@@ -1,5 +1,6 @@
 // The real page view on Qt WebEngine, against pages served on 127.0.0.1.
 #include "browser/engine/QtWebView.h"
+#include "browser/engine/QtWebViewFactory.h"
 #include "browser/ui/frmBrowser.h"
 #include "favorites/core/FavoritesFile.h"
 #include "shell/core/Module1.h"

@@ -1,0 +1,50 @@
+#include "browser/engine/LumenoPage.h"
+
+#include "browser/engine/QtWebView.h"
+#include "browser/engine/RefusalScript.h"
+
+#include <QWebEngineFileSystemAccessRequest>
+#include <QWebEngineFullScreenRequest>
+#include <QWebEngineNewWindowRequest>
+#include <QWebEngineRegisterProtocolHandlerRequest>
+
+LumenoPage::LumenoPage(QWebEngineProfile *profile, QtWebView *owner, bool announces, QObject *parent)
+    : QWebEnginePage(profile, parent), m_owner(owner), m_announces(announces)
+{
+    connect(this, &QWebEnginePage::newWindowRequested, this,
+            [this](QWebEngineNewWindowRequest &request) {
+                // With its view gone, nobody can decide: the window is dropped.
+                if (m_owner)
+                    m_owner->handleNewWindow(request);
+            });
+    // Nothing a page asks for may leave it waiting for an answer.
+    connect(this, &QWebEnginePage::featurePermissionRequested, this,
+            [this](const QUrl &origin, QWebEnginePage::Feature feature) {
+                setFeaturePermission(origin, feature, QWebEnginePage::PermissionDeniedByUser);
+            });
+    connect(this, &QWebEnginePage::fullScreenRequested, this,
+            [](QWebEngineFullScreenRequest request) { request.reject(); });
+    connect(this, &QWebEnginePage::fileSystemAccessRequested, this,
+            [](QWebEngineFileSystemAccessRequest request) { request.reject(); });
+    connect(this, &QWebEnginePage::registerProtocolHandlerRequested, this,
+            [](QWebEngineRegisterProtocolHandlerRequest request) { request.reject(); });
+}
+
+bool LumenoPage::acceptNavigationRequest(const QUrl &url, NavigationType type, bool isMainFrame)
+{
+    if (isMainFrame && m_announces && m_owner)
+        m_owner->announce(url);
+    return QWebEnginePage::acceptNavigationRequest(url, type, isMainFrame);
+}
+
+void LumenoPage::javaScriptConsoleMessage(JavaScriptConsoleMessageLevel level, const QString &message,
+                                          int line, const QString &source)
+{
+    if (m_owner) {
+        if (const int n = RefusalScript::parseReport(message, m_owner->m_token); n > 0) {
+            emit m_owner->NewWindowsRefused(n);
+            return;
+        }
+    }
+    QWebEnginePage::javaScriptConsoleMessage(level, message, line, source);
+}

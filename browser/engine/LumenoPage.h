@@ -1,0 +1,24 @@
+#pragma once
+// A page of this program: announces main-frame navigations to its view and
+// routes new-window requests and the refusal reports to it. A pop-up's page
+// belongs to the view that opened it but announces nothing there.
+#include <QPointer>
+#include <QWebEnginePage>
+
+class QtWebView;
+
+class LumenoPage : public QWebEnginePage
+{
+    Q_OBJECT
+public:
+    LumenoPage(QWebEngineProfile *profile, QtWebView *owner, bool announces, QObject *parent);
+
+protected:
+    bool acceptNavigationRequest(const QUrl &url, NavigationType type, bool isMainFrame) override;
+    void javaScriptConsoleMessage(JavaScriptConsoleMessageLevel level, const QString &message,
+                                  int line, const QString &source) override;
+
+private:
+    QPointer<QtWebView> m_owner;
+    bool m_announces;
+};

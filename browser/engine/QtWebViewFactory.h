@@ -1,0 +1,31 @@
+#pragma once
+// Makes the real page views, all on one profile, and clears what the engine
+// keeps for them.
+#include "browser/ui/WebView.h"
+
+#include <QList>
+#include <QPointer>
+
+class QWebEngineProfile;
+class QtWebView;
+class SettingsStore;
+
+class QtWebViewFactory : public WebViewFactory
+{
+public:
+    QtWebViewFactory(QWebEngineProfile *profile, SettingsStore &store)
+        : m_profile(profile), m_store(store)
+    {
+    }
+    WebView *create(QWidget *parent) override;
+    QStringList clearBrowsingData(bool history, bool cookies, bool cache, bool siteStorage) override;
+
+    // Site storage has no clearing call in the engine: it is removed from the
+    // profile's directory at the next start, before the profile is made.
+    static void removePendingSiteStorage(SettingsStore &store, const QString &storagePath);
+
+private:
+    QWebEngineProfile *m_profile;
+    SettingsStore &m_store;
+    QList<QPointer<QtWebView>> m_views;
+};
