@@ -5,16 +5,14 @@
 #include "shell/core/Module1.h"
 #include "shell/core/Settings.h"
 #include "shell/ui/Twips.h"
-#include "shell/ui/frmMain.h"
+#include "browser/ui/BrowserHost.h"
 
 #include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMouseEvent>
-#include <QPainter>
 #include <QToolButton>
-#include <qdrawutil.h>
 
 using Twips::arial;
 using Twips::place;
@@ -31,7 +29,7 @@ TwipRect twipsOf(const QWidget *w)
 
 } // namespace
 
-frmBrowser::frmBrowser(frmMain &host, WebViewFactory &views, QWidget *parent)
+frmBrowser::frmBrowser(BrowserHost &host, WebViewFactory &views, QWidget *parent)
     : QWidget(parent), m_host(host), m_client(new QWidget(this))
 {
     // The design size, until the load gives the remembered one.
@@ -39,6 +37,18 @@ frmBrowser::frmBrowser(frmMain &host, WebViewFactory &views, QWidget *parent)
            Layout::toPixels(Settings::DefaultWindowHeight));
     setFocusPolicy(Qt::ClickFocus);
     setMouseTracking(true);
+    setupPalettes();
+    wb = views.create(m_client);
+    buildTitleBar();
+    buildStrip();
+    buildMenus();
+    connectView();
+    connect(qApp, &QApplication::focusChanged, this, &frmBrowser::onFocusChanged);
+    Forms::add(this);
+}
+
+void frmBrowser::setupPalettes()
+{
     QPalette frame = palette();
     frame.setColor(QPalette::Window, QColor(0xC0, 0xC0, 0xC0));
     frame.setColor(QPalette::Button, QColor(0xC0, 0xC0, 0xC0));
@@ -52,14 +62,14 @@ frmBrowser::frmBrowser(frmMain &host, WebViewFactory &views, QWidget *parent)
     grey.setColor(QPalette::Window, QColor(0x80, 0x80, 0x80));
     m_client->setPalette(grey);
     m_client->setAutoFillBackground(true);
+}
 
-    wb = views.create(m_client);
-
+void frmBrowser::buildTitleBar()
+{
     picStatus = new QWidget(m_client);
     picStatus->setFocusPolicy(Qt::StrongFocus);
-    picStatus->setPalette(grey);
+    picStatus->setPalette(m_client->palette());
     picStatus->setAutoFillBackground(true);
-
     lblTitle = new QLabel(picStatus);
     lblTitle->setTextFormat(Qt::PlainText);
     lblTitle->setFont(arial(9.75, true));
@@ -81,6 +91,15 @@ frmBrowser::frmBrowser(frmMain &host, WebViewFactory &views, QWidget *parent)
     imgFavs->setAlignment(Qt::AlignCenter);
     place(imgFavs, Layout::imgFavsDesign);
 
+    cmdClose->installEventFilter(this);
+    connect(cmdClose, &QToolButton::clicked, this, &frmBrowser::cmdClose_Click);
+    lblTitle->installEventFilter(this);
+    imgFavs->installEventFilter(this);
+    picStatus->installEventFilter(this);
+}
+
+void frmBrowser::buildStrip()
+{
     cmdBack = stripButton("cmdBack", ":/back.xpm", Layout::cmdBack, QStringLiteral("Go Back"));
     cmdForward = stripButton("cmdForward", ":/forward.xpm", Layout::cmdForward, QStringLiteral("Go Forward"));
     cmdStop = stripButton("cmdStop", ":/stop.xpm", Layout::cmdStop,
@@ -121,8 +140,6 @@ frmBrowser::frmBrowser(frmMain &host, WebViewFactory &views, QWidget *parent)
     setTabOrder(cmdStop, cmdRefresh);
     setTabOrder(cmdRefresh, cmdClose);
 
-    connect(cmdClose, &QToolButton::clicked, this, &frmBrowser::cmdClose_Click);
-    cmdClose->installEventFilter(this);
     connect(cmdBack, &QToolButton::clicked, this, &frmBrowser::cmdBack_Click);
     connect(cmdForward, &QToolButton::clicked, this, &frmBrowser::cmdForward_Click);
     connect(cmdStop, &QToolButton::clicked, this, &frmBrowser::cmdStop_Click);
@@ -133,6 +150,10 @@ frmBrowser::frmBrowser(frmMain &host, WebViewFactory &views, QWidget *parent)
     connect(txtURL, &AddressBox::GotFocus, this, &frmBrowser::txtURL_GotFocus);
     connect(txtURL, &AddressBox::EnterPressed, this, &frmBrowser::txtURL_EnterPressed);
 
+}
+
+void frmBrowser::buildMenus()
+{
     mnuPopUp = new QMenu(QStringLiteral("Popup"), this);
     mnuAddFav = mnuPopUp->addAction(QStringLiteral("Add to Favorites"));
     mnuEditFavs = mnuPopUp->addAction(QStringLiteral("Edit Favorites"));
@@ -148,7 +169,6 @@ frmBrowser::frmBrowser(frmMain &host, WebViewFactory &views, QWidget *parent)
         if (index >= 0)
             mnuFavorite_Click(index);
     });
-    imgFavs->installEventFilter(this);
 
     mnuSystem = new QMenu(QStringLiteral("System"), this);
     mnuMaximize = mnuSystem->addAction(QStringLiteral("Maximize"));
@@ -157,10 +177,12 @@ frmBrowser::frmBrowser(frmMain &host, WebViewFactory &views, QWidget *parent)
     mnuSystem->setDefaultAction(mnuMaximize);
     connect(mnuMaximize, &QAction::triggered, this, &frmBrowser::mnuMaximize_Click);
     connect(mnuClose, &QAction::triggered, this, &frmBrowser::mnuClose_Click);
-    lblTitle->installEventFilter(this);
     lblCaption->installEventFilter(this);
-    picStatus->installEventFilter(this);
 
+}
+
+void frmBrowser::connectView()
+{
     connect(wb, &WebView::GotFocus, this, &frmBrowser::wb_GotFocus);
     connect(wb, &WebView::BeforeNavigate2, this, &frmBrowser::wb_BeforeNavigate2);
     connect(wb, &WebView::CommandStateChange, this, &frmBrowser::wb_CommandStateChange);
@@ -168,9 +190,6 @@ frmBrowser::frmBrowser(frmMain &host, WebViewFactory &views, QWidget *parent)
     connect(wb, &WebView::DocumentComplete, this, &frmBrowser::wb_DocumentComplete);
     connect(wb, &WebView::NewWindow2, this, &frmBrowser::wb_NewWindow2, Qt::DirectConnection);
     connect(wb, &WebView::NewWindowsRefused, this, &frmBrowser::wb_NewWindowsRefused);
-    connect(qApp, &QApplication::focusChanged, this, &frmBrowser::onFocusChanged);
-
-    Forms::add(this);
 }
 
 frmBrowser::~frmBrowser()
@@ -240,6 +259,26 @@ void frmBrowser::MoveTo(qint32 left, qint32 top)
     move(Layout::toPixels(left), Layout::toPixels(top));
 }
 
+void frmBrowser::focusPage()
+{
+    wb->setFocus(Qt::OtherFocusReason);
+}
+
+void frmBrowser::navigate(const QString &address)
+{
+    wb->Navigate2(address);
+}
+
+QString frmBrowser::currentAddress() const
+{
+    return wb->LocationURL();
+}
+
+void frmBrowser::setNewWindowsRefused(bool refused)
+{
+    wb->setNewWindowsRefused(refused);
+}
+
 void frmBrowser::resizeEvent(QResizeEvent *)
 {
     Form_Resize();
@@ -270,150 +309,6 @@ void frmBrowser::Form_Resize()
     wb->Move(l.wb);
 }
 
-void frmBrowser::paintEvent(QPaintEvent *)
-{
-    QPainter p(this);
-    const QBrush face = palette().brush(QPalette::Button);
-    qDrawWinPanel(&p, rect(), palette(), false, &face);
-}
-
-Qt::Edges frmBrowser::edgesAt(const QPoint &pos) const
-{
-    // Corners are a little larger than the border, as on a desktop window.
-    const int corner = 12;
-    Qt::Edges e;
-    if (pos.x() < BorderPx || (pos.x() < corner && (pos.y() < BorderPx || pos.y() >= height() - BorderPx)))
-        e |= Qt::LeftEdge;
-    if (pos.x() >= width() - BorderPx
-        || (pos.x() >= width() - corner && (pos.y() < BorderPx || pos.y() >= height() - BorderPx)))
-        e |= Qt::RightEdge;
-    if (pos.y() < BorderPx || (pos.y() < corner && (pos.x() < BorderPx || pos.x() >= width() - BorderPx)))
-        e |= Qt::TopEdge;
-    if (pos.y() >= height() - BorderPx
-        || (pos.y() >= height() - corner && (pos.x() < BorderPx || pos.x() >= width() - BorderPx)))
-        e |= Qt::BottomEdge;
-    return e;
-}
-
-void frmBrowser::mousePressEvent(QMouseEvent *event)
-{
-    raise();
-    if (event->button() == Qt::LeftButton) {
-        m_dragEdges = edgesAt(event->position().toPoint());
-        m_dragStart = event->globalPosition().toPoint();
-        m_dragGeometry = geometry();
-    }
-    QWidget::mousePressEvent(event);
-}
-
-void frmBrowser::mouseMoveEvent(QMouseEvent *event)
-{
-    if (!(event->buttons() & Qt::LeftButton) || !m_dragEdges) {
-        const Qt::Edges e = edgesAt(event->position().toPoint());
-        Qt::CursorShape shape = Qt::ArrowCursor;
-        if (e == (Qt::LeftEdge | Qt::TopEdge) || e == (Qt::RightEdge | Qt::BottomEdge))
-            shape = Qt::SizeFDiagCursor;
-        else if (e == (Qt::RightEdge | Qt::TopEdge) || e == (Qt::LeftEdge | Qt::BottomEdge))
-            shape = Qt::SizeBDiagCursor;
-        else if (e & (Qt::LeftEdge | Qt::RightEdge))
-            shape = Qt::SizeHorCursor;
-        else if (e & (Qt::TopEdge | Qt::BottomEdge))
-            shape = Qt::SizeVerCursor;
-        setCursor(shape);
-        return;
-    }
-    const QPoint d = event->globalPosition().toPoint() - m_dragStart;
-    QRect g = m_dragGeometry;
-    const int minW = qMax(1, m_minDrag.width());
-    const int minH = qMax(1, m_minDrag.height());
-    if (m_dragEdges & Qt::LeftEdge)
-        g.setLeft(qMin(g.left() + d.x(), g.right() - minW + 1));
-    if (m_dragEdges & Qt::RightEdge)
-        g.setRight(qMax(g.right() + d.x(), g.left() + minW - 1));
-    if (m_dragEdges & Qt::TopEdge)
-        g.setTop(qMin(g.top() + d.y(), g.bottom() - minH + 1));
-    if (m_dragEdges & Qt::BottomEdge)
-        g.setBottom(qMax(g.bottom() + d.y(), g.top() + minH - 1));
-    setGeometry(g);
-}
-
-void frmBrowser::mouseReleaseEvent(QMouseEvent *event)
-{
-    if (event->button() == Qt::LeftButton)
-        m_dragEdges = {};
-    QWidget::mouseReleaseEvent(event);
-}
-
-bool frmBrowser::eventFilter(QObject *watched, QEvent *event)
-{
-    if ((watched == cmdClose || watched == cmdGo) && event->type() == QEvent::MouseButtonRelease) {
-        // The button finishes its click first: taking its focus away while it
-        // is down would cancel the click.
-        static_cast<QObject *>(watched)->event(event);
-        if (!m_unloaded) {
-            if (watched == cmdClose)
-                cmdClose_MouseUp();
-            else
-                cmdGo_MouseUp();
-        }
-        return true;
-    }
-    if (watched == lblTitle) {
-        auto *mouse = static_cast<QMouseEvent *>(event);
-        switch (event->type()) {
-        case QEvent::MouseButtonPress:
-            // The title takes the mouse, as a caption would, and brings its
-            // window forward.
-            if (!isAncestorOf(QApplication::focusWidget()))
-                picStatus->setFocus(Qt::MouseFocusReason);
-            raise();
-            if (mouse->button() == Qt::LeftButton && parentWidget())
-                m_grabOffset = parentWidget()->mapFromGlobal(mouse->globalPosition().toPoint()) - pos();
-            return true;
-        case QEvent::MouseMove:
-            lblTitle_MouseMove(mouse->buttons(), mouse->globalPosition().toPoint());
-            return true;
-        case QEvent::MouseButtonRelease:
-            if (mouse->button() == Qt::LeftButton)
-                m_titleDrag = false;
-            lblTitle_MouseUp(mouse->button());
-            return true;
-        case QEvent::MouseButtonDblClick:
-            if (mouse->button() == Qt::LeftButton)
-                lblTitle_DblClick();
-            return true;
-        default:
-            break;
-        }
-    }
-    if (watched == lblCaption && event->type() == QEvent::MouseButtonPress)
-        return true;
-    if (watched == lblCaption && event->type() == QEvent::MouseButtonRelease
-        && static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton
-        && lblCaption->rect().contains(static_cast<QMouseEvent *>(event)->position().toPoint())) {
-        lblCaption_Click();
-        return true;
-    }
-    if (watched == picStatus && (event->type() == QEvent::MouseButtonPress
-                                 || event->type() == QEvent::MouseButtonRelease)) {
-        auto *mouse = static_cast<QMouseEvent *>(event);
-        const QPoint at = mouse->position().toPoint();
-        // Only the strip's free area: not a control the event came up from.
-        if (mouse->button() == Qt::RightButton && !picStatus->childAt(at)) {
-            if (event->type() == QEvent::MouseButtonRelease)
-                picStatus_MouseUp(mouse->button(), mouse->globalPosition().toPoint());
-            return true;
-        }
-    }
-    if (watched == imgFavs && event->type() == QEvent::MouseButtonRelease
-        && static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton
-        && imgFavs->rect().contains(static_cast<QMouseEvent *>(event)->position().toPoint())) {
-        imgFavs_Click();
-        return true;
-    }
-    return QWidget::eventFilter(watched, event);
-}
-
 void frmBrowser::cmdClose_MouseUp()
 {
     picStatus->setFocus(Qt::MouseFocusReason);
@@ -421,7 +316,7 @@ void frmBrowser::cmdClose_MouseUp()
 
 void frmBrowser::cmdClose_Click()
 {
-    m_host.setFocus(Qt::OtherFocusReason);
+    m_host.takeFocus();
     Unload();
 }
 
@@ -435,13 +330,12 @@ void frmBrowser::Unload()
     if (m_unloaded)
         return;
     m_unloaded = true;
-    Module1::decrement(OpenWindows);
-    m_host.showOpenWindows();
     WindowHeight = Settings::roundHalfEven(Height());
     WindowWidth = Settings::roundHalfEven(Width());
     Settings::saveInteger(m_host.store(), Settings::KeyWindowHeight, WindowHeight);
     Settings::saveInteger(m_host.store(), Settings::KeyWindowWidth, WindowWidth);
     Forms::remove(this);
+    m_host.browserWindowClosed(this);
     hide();
     // Destroyed once the event loop comes round again, after the repaints
     // that are waiting, such as the status bar's.
@@ -473,7 +367,7 @@ void frmBrowser::wb_GotFocus()
 void frmBrowser::Form_KeyDown(int KeyCode, Qt::KeyboardModifiers Shift)
 {
     if (KeyCode == Qt::Key_F1)
-        m_host.mnuReadme_Click();
+        m_host.showReadme();
     if (KeyCode == Qt::Key_F4 && (Shift & ~Qt::KeypadModifier) == Qt::AltModifier)
-        m_host.close();
+        m_host.closeHost();
 }

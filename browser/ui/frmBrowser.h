@@ -15,13 +15,13 @@ class QMenu;
 class QToolButton;
 class WebView;
 class WebViewFactory;
-class frmMain;
+class BrowserHost;
 
 class frmBrowser : public QWidget, public LoadedForm
 {
     Q_OBJECT
 public:
-    frmBrowser(frmMain &host, WebViewFactory &views, QWidget *parent);
+    frmBrowser(BrowserHost &host, WebViewFactory &views, QWidget *parent);
     ~frmBrowser() override;
 
     // The browser window that holds a widget, if any.
@@ -42,6 +42,12 @@ public:
     void setWidth(qint32 twips);
     void setHeight(qint32 twips);
     void MoveTo(qint32 left, qint32 top);
+
+    // What the host asks of its windows.
+    void focusPage();
+    void navigate(const QString &address);
+    QString currentAddress() const;
+    void setNewWindowsRefused(bool refused);
     // Size-limit for the user's border drags, in pixels; zero imposes nothing.
     QSize minimumDragSize() const { return m_minDrag; }
 
@@ -134,13 +140,18 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    void setupPalettes();
+    void buildTitleBar();
+    void buildStrip();
+    void buildMenus();
+    void connectView();
     QToolButton *stripButton(const char *name, const char *picture, const TwipRect &at, const QString &toolTip);
     void onFocusChanged(QWidget *old, QWidget *now);
     Qt::Edges edgesAt(const QPoint &pos) const;
 
     void reportFavoritesError(const QString &error);
 
-    frmMain &m_host;
+    BrowserHost &m_host;
     QList<FavoriteEntry> m_favorites;
     bool m_itemsStale = true;
     QString m_favoritesPath;

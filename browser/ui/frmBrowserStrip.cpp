@@ -4,7 +4,7 @@
 #include "browser/ui/AddressBox.h"
 #include "browser/ui/WebView.h"
 #include "shell/core/Module1.h"
-#include "shell/ui/frmMain.h"
+#include "browser/ui/BrowserHost.h"
 
 #include <QLabel>
 #include <QToolButton>
@@ -86,15 +86,12 @@ void frmBrowser::wb_NewWindow2(bool &Cancel)
     if (!KillPopups)
         return;
     Cancel = true;
-    Module1::increment(KilledPopups);
-    m_host.showKilledPopups();
+    m_host.popupsRefused(1);
 }
 
 void frmBrowser::wb_NewWindowsRefused(int count)
 {
     // The page's own script refused these while blocking was on; they count
     // as blocked whatever the option says by now.
-    for (int i = 0; i < count; ++i)
-        Module1::increment(KilledPopups);
-    m_host.showKilledPopups();
+    m_host.popupsRefused(count);
 }

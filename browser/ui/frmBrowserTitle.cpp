@@ -1,11 +1,14 @@
 // The drawn title bar, the window menu, and the other ways to the favorites.
 #include "browser/ui/frmBrowser.h"
 
-#include "shell/ui/frmMain.h"
+#include "browser/ui/BrowserHost.h"
 
 #include <QCursor>
 #include <QLabel>
+#include <QApplication>
 #include <QMenu>
+#include <QMouseEvent>
+#include <QToolButton>
 
 void frmBrowser::lblTitle_MouseMove(Qt::MouseButtons Button, const QPoint &globalPos)
 {
@@ -54,4 +57,76 @@ void frmBrowser::picStatus_MouseUp(Qt::MouseButton Button, const QPoint &pos)
 {
     if (Button == Qt::RightButton)
         mnuPopUp->popup(pos);
+}
+
+// The mouse on the title band and the strip: the title moves the window,
+// the pictures and the caption open their menus.
+bool frmBrowser::eventFilter(QObject *watched, QEvent *event)
+{
+    if ((watched == cmdClose || watched == cmdGo) && event->type() == QEvent::MouseButtonRelease) {
+        // The button finishes its click first: taking its focus away while it
+        // is down would cancel the click.
+        static_cast<QObject *>(watched)->event(event);
+        if (!m_unloaded) {
+            if (watched == cmdClose)
+                cmdClose_MouseUp();
+            else
+                cmdGo_MouseUp();
+        }
+        return true;
+    }
+    if (watched == lblTitle) {
+        auto *mouse = static_cast<QMouseEvent *>(event);
+        switch (event->type()) {
+        case QEvent::MouseButtonPress:
+            // The title takes the mouse, as a caption would, and brings its
+            // window forward.
+            if (!isAncestorOf(QApplication::focusWidget()))
+                picStatus->setFocus(Qt::MouseFocusReason);
+            raise();
+            if (mouse->button() == Qt::LeftButton && parentWidget())
+                m_grabOffset = parentWidget()->mapFromGlobal(mouse->globalPosition().toPoint()) - pos();
+            return true;
+        case QEvent::MouseMove:
+            lblTitle_MouseMove(mouse->buttons(), mouse->globalPosition().toPoint());
+            return true;
+        case QEvent::MouseButtonRelease:
+            if (mouse->button() == Qt::LeftButton)
+                m_titleDrag = false;
+            lblTitle_MouseUp(mouse->button());
+            return true;
+        case QEvent::MouseButtonDblClick:
+            if (mouse->button() == Qt::LeftButton)
+                lblTitle_DblClick();
+            return true;
+        default:
+            break;
+        }
+    }
+    if (watched == lblCaption && event->type() == QEvent::MouseButtonPress)
+        return true;
+    if (watched == lblCaption && event->type() == QEvent::MouseButtonRelease
+        && static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton
+        && lblCaption->rect().contains(static_cast<QMouseEvent *>(event)->position().toPoint())) {
+        lblCaption_Click();
+        return true;
+    }
+    if (watched == picStatus && (event->type() == QEvent::MouseButtonPress
+                                 || event->type() == QEvent::MouseButtonRelease)) {
+        auto *mouse = static_cast<QMouseEvent *>(event);
+        const QPoint at = mouse->position().toPoint();
+        // Only the strip's free area: not a control the event came up from.
+        if (mouse->button() == Qt::RightButton && !picStatus->childAt(at)) {
+            if (event->type() == QEvent::MouseButtonRelease)
+                picStatus_MouseUp(mouse->button(), mouse->globalPosition().toPoint());
+            return true;
+        }
+    }
+    if (watched == imgFavs && event->type() == QEvent::MouseButtonRelease
+        && static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton
+        && imgFavs->rect().contains(static_cast<QMouseEvent *>(event)->position().toPoint())) {
+        imgFavs_Click();
+        return true;
+    }
+    return QWidget::eventFilter(watched, event);
 }

@@ -24,6 +24,8 @@
 #include <QTime>
 #include <QTimer>
 
+#include <limits>
+
 frmMain::frmMain(SettingsStore &store, WebViewFactory &views, QWidget *parent)
     : QMainWindow(parent),
       SB(new StatusBar(this)),
@@ -138,35 +140,70 @@ void frmMain::setHeight(qint32 twips)
     resize(width(), Layout::toPixels(twips));
 }
 
-frmBrowser *frmMain::newBrowserWindow()
+QPoint frmMain::nextPosition()
 {
-    auto *window = new frmBrowser(*this, m_views, m_workspace);
     // Where a new window appears before anything else moves it: cascading
     // down from the first position, starting over at the workspace's edge.
     // Its own load may still move it home when its stored size is too small.
     const int step = 24;
-    m_cascade = OpenWindows == 0 ? 0 : m_cascade + 1;
+    m_cascade = m_windows.isEmpty() ? 0 : m_cascade + 1;
     QPoint at(4 + step * m_cascade, 4 + step * m_cascade);
     if (at.x() + 135 > m_workspace->width() || at.y() + 80 > m_workspace->height()) {
         m_cascade = 1;
         at = QPoint(4 + step, 4 + step);
     }
-    window->move(at);
+    return at;
+}
+
+frmBrowser *frmMain::openWindow(const QString &address, Placement placement)
+{
+    auto *window = new frmBrowser(*this, m_views, m_workspace);
+    window->move(nextPosition());
     window->Form_Load();
     window->show();
+    if (placement == Placement::HomeIfFirst && m_windows.isEmpty())
+        window->MoveTo(Layout::HomeLeft, Layout::HomeTop);
+    m_windows << window;
+    windowsChanged();
+    if (!address.isEmpty())
+        window->navigate(address);
+    // A new window takes the focus, on its page, as a newly shown window does.
+    window->focusPage();
     return window;
 }
 
 frmBrowser *frmMain::OpenBrowserWindow()
 {
-    frmBrowser *window = newBrowserWindow();
-    if (OpenWindows == 0)
-        window->MoveTo(Layout::HomeLeft, Layout::HomeTop);
-    Module1::increment(OpenWindows);
+    return openWindow(QString(), Placement::HomeIfFirst);
+}
+
+QList<frmBrowser *> frmMain::browserWindows() const
+{
+    QList<frmBrowser *> list;
+    for (const QPointer<frmBrowser> &window : m_windows)
+        if (window)
+            list << window;
+    return list;
+}
+
+void frmMain::browserWindowClosed(frmBrowser *window)
+{
+    m_windows.removeAll(window);
+    windowsChanged();
+}
+
+void frmMain::windowsChanged()
+{
+    m_windows.removeAll(nullptr);
+    OpenWindows = qint32(qMin<qsizetype>(m_windows.size(), std::numeric_limits<qint32>::max()));
     showOpenWindows();
-    // A new window takes the focus, on its page, as a newly shown window does.
-    window->wb->setFocus(Qt::OtherFocusReason);
-    return window;
+}
+
+void frmMain::popupsRefused(int count)
+{
+    for (int i = 0; i < count; ++i)
+        Module1::increment(KilledPopups);
+    showKilledPopups();
 }
 
 void frmMain::showOpenWindows()
@@ -214,10 +251,8 @@ void frmMain::mnuDisablePopups_Click()
     m_store.SaveSetting(Settings::AppName, Settings::OptionsSection, Settings::KeyKillPopups,
                         Settings::booleanToText(KillPopups));
     // Pages learn it at once, so their next request is decided the new way.
-    for (LoadedForm *form : Forms::loaded()) {
-        if (auto *window = qobject_cast<frmBrowser *>(form->formWidget()))
-            window->wb->setNewWindowsRefused(KillPopups);
-    }
+    for (frmBrowser *window : browserWindows())
+        window->setNewWindowsRefused(KillPopups);
 }
 
 QString frmMain::supportPage()
@@ -249,7 +284,7 @@ void frmMain::mnuMarkvault_Click()
 void frmMain::mnuInetOptions_Click()
 {
     frmBrowser *front = frontWindow();
-    frmInternetOptions options(this, m_store, m_views, front ? front->wb->LocationURL() : QString());
+    frmInternetOptions options(this, m_store, m_views, front ? front->currentAddress() : QString());
     options.exec();
 }
 
@@ -289,11 +324,7 @@ void frmMain::showTextFile(const QString &path)
 void frmMain::mnuWebSupport_Click()
 {
     // Counted like every window, but left where it appears, even alone.
-    frmBrowser *window = newBrowserWindow();
-    Module1::increment(OpenWindows);
-    showOpenWindows();
-    window->wb->Navigate2(supportPage());
-    window->wb->setFocus(Qt::OtherFocusReason);
+    openWindow(supportPage(), Placement::WhereItAppears);
 }
 
 void frmMain::mnuAbout_Click()

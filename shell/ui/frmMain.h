@@ -2,9 +2,12 @@
 // The host: the program's only top-level window. Its workspace holds the
 // browser windows; below it sits the status bar with the window and pop-up
 // counts and the clock.
+#include "browser/ui/BrowserHost.h"
 #include "shell/ui/Forms.h"
 
+#include <QList>
 #include <QMainWindow>
+#include <QPointer>
 #include <functional>
 
 class QAction;
@@ -16,7 +19,7 @@ class StatusBarPanel;
 class WebViewFactory;
 class frmBrowser;
 
-class frmMain : public QMainWindow, public LoadedForm
+class frmMain : public QMainWindow, public LoadedForm, public BrowserHost
 {
     Q_OBJECT
 public:
@@ -36,15 +39,29 @@ public:
     void setWidth(qint32 twips);
     void setHeight(qint32 twips);
 
-    // Opens a counted browser window; the first of an empty host goes to (60, 60).
+    // Where a new window goes: the first of an empty host to (60, 60), or
+    // where it appears, as every later one.
+    enum class Placement { HomeIfFirst, WhereItAppears };
+    // Every way of opening a browser window ends here: it joins the list,
+    // shows `address` (its home page when empty) and takes the focus.
+    frmBrowser *openWindow(const QString &address, Placement placement);
+    // A window on its home page; the first of an empty host goes to (60, 60).
     frmBrowser *OpenBrowserWindow();
+    // The open browser windows, oldest first.
+    QList<frmBrowser *> browserWindows() const;
 
     // Rewrite panels 3 and 4 from the shared counters.
     void showOpenWindows();
     void showKilledPopups();
 
-    SettingsStore &store() { return m_store; }
-    QWidget *workspace() const { return m_workspace; }
+    // What a browser window may ask of its host.
+    SettingsStore &store() override { return m_store; }
+    QWidget *workspace() const override { return m_workspace; }
+    void browserWindowClosed(frmBrowser *window) override;
+    void popupsRefused(int count) override;
+    void showReadme() override { mnuReadme_Click(); }
+    void closeHost() override { close(); }
+    void takeFocus() override { setFocus(Qt::OtherFocusReason); }
     // Where the bookmark manager is looked for at start-up.
     void setMarkvaultPath(const QString &path) { m_markvaultPath = path; }
 
@@ -97,8 +114,10 @@ protected:
 
 private:
     void buildMenus();
-    // A counted browser window, shown where new windows appear.
-    frmBrowser *newBrowserWindow();
+    // Where the next window appears: cascading from the first position.
+    QPoint nextPosition();
+    // OpenWindows is the size of the list, and the panel shows it.
+    void windowsChanged();
     void showTextFile(const QString &path);
 
     SettingsStore &m_store;
@@ -107,6 +126,7 @@ private:
     QString m_markvaultPath;
     QString m_programDir;
     std::function<bool(const QString &)> m_textViewer;
+    QList<QPointer<frmBrowser>> m_windows;
     // Where the next window that is not the first one is shown.
     int m_cascade = 0;
     bool m_unloaded = false;

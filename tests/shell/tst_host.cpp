@@ -7,6 +7,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMouseEvent>
+#include <QToolButton>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -194,6 +195,50 @@ private slots:
         QCOMPARE(again->Left(), 60);
         QCOMPARE(again->Top(), 60);
         QCOMPARE(panel(3), QString("Open Windows: 1"));
+    }
+
+    // Every way there is to open a window, then closing in another order: the
+    // panel always shows the size of the host's list, which holds exactly the
+    // windows on screen.
+    void everyWayOfOpeningAndClosingKeepsTheCount()
+    {
+        start(true);
+        QList<frmBrowser *> opened = windows();
+        auto check = [&](int expected) {
+            QCOMPARE(host->browserWindows().size(), expected);
+            QCOMPARE(panel(3), QString("Open Windows: %1").arg(expected));
+            QCOMPARE(OpenWindows, expected);
+            QTRY_COMPARE(windows().size(), expected);
+            for (frmBrowser *w : host->browserWindows())
+                QVERIFY(windows().contains(w));
+        };
+        check(1);
+        host->mnuNewWindow->trigger();
+        check(2);
+        // Ctrl+N from inside a window's page.
+        QTest::keyClick(host->browserWindows().last()->wb, Qt::Key_N, Qt::ControlModifier);
+        check(3);
+        press(host->SB->Panels(1), QEvent::MouseButtonPress);
+        press(host->SB->Panels(1), QEvent::MouseButtonRelease);
+        check(4);
+        host->mnuWebSupport->trigger();
+        check(5);
+        QCOMPARE(views->views.last()->calls.last(), "Navigate2:" + frmMain::supportPage());
+
+        const QList<frmBrowser *> all = host->browserWindows();
+        QTest::mouseClick(all[2]->cmdClose, Qt::LeftButton);
+        check(4);
+        all[4]->mnuClose->trigger();
+        check(3);
+        all[0]->Unload();
+        all[0]->Unload(); // a second unload changes nothing
+        check(2);
+        QCOMPARE(host->browserWindows(), (QList<frmBrowser *>{all[1], all[3]}));
+        all[3]->cmdClose_Click();
+        all[1]->cmdClose_Click();
+        check(0);
+        host->OpenBrowserWindow();
+        check(1);
     }
 
     void closedWindowsSizeIsTheNextOnesAndIsStored()

@@ -1,0 +1,26 @@
+#pragma once
+// What a browser window may ask of the window that holds it. The window knows
+// its host through this alone; the host keeps the list of its windows.
+class QWidget;
+class SettingsStore;
+class frmBrowser;
+
+class BrowserHost
+{
+public:
+    // The area the browser windows live in.
+    virtual QWidget *workspace() const = 0;
+    virtual SettingsStore &store() = 0;
+    // The window has unloaded and leaves the host's list.
+    virtual void browserWindowClosed(frmBrowser *window) = 0;
+    // A page's new windows were refused.
+    virtual void popupsRefused(int count) = 0;
+    virtual void showReadme() = 0;
+    // Alt+F4 in a window ends the program, as in the host.
+    virtual void closeHost() = 0;
+    // Where the focus goes when a window closes.
+    virtual void takeFocus() = 0;
+
+protected:
+    ~BrowserHost() = default;
+};
