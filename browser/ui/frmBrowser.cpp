@@ -161,6 +161,8 @@ void frmBrowser::buildMenus()
     mnuFavorites = mnuPopUp->addMenu(QStringLiteral("Favorites"));
     mnuFavorites->setObjectName(QStringLiteral("mnuFavorites"));
     mnuFavorite << mnuFavorites->addSeparator();
+    m_emptyItem = mnuFavorites->addAction(QStringLiteral("(Empty)"));
+    m_emptyItem->setEnabled(false);
     connect(mnuAddFav, &QAction::triggered, this, &frmBrowser::mnuAddFav_Click);
     connect(mnuEditFavs, &QAction::triggered, this, &frmBrowser::mnuEditFavs_Click);
     connect(mnuFavorites, &QMenu::aboutToShow, this, &frmBrowser::syncFavoriteItems);

@@ -157,6 +157,9 @@ private:
     QString m_favoritesPath;
     Favorites::FileStamp m_favoritesStamp;
     QString m_lastFavoritesError;
+    // Shown under the separator of an empty list: a menu with nothing but a
+    // separator has no size, and once shown so this Qt never shows it again.
+    QAction *m_emptyItem = nullptr;
     QWidget *m_client;
     QSize m_minDrag;
     int m_resizeRuns = 0;

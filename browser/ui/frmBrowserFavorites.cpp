@@ -97,6 +97,7 @@ void frmBrowser::syncFavoriteItems()
         mnuFavorite[n]->setVisible(false);
     }
     mnuFavorites->addActions(added);
+    m_emptyItem->setVisible(n == 0);
 }
 
 void frmBrowser::AddFavorite(const QString &address, const QString &title)

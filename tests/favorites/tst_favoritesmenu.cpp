@@ -56,6 +56,61 @@ private slots:
         Messages::setHandler({});
     }
 
+    // The real menu, shown: open the star menu, point at "Favorites" (or go
+    // down to it and right with the keyboard). Returns whether the submenu
+    // came up, closing both again.
+    bool openSubmenu(frmBrowser *w, bool byMouse)
+    {
+        w->imgFavs_Click();
+        if (!QTest::qWaitForWindowExposed(w->mnuPopUp))
+            return false;
+        if (byMouse) {
+            const QRect r = w->mnuPopUp->actionGeometry(w->mnuFavorites->menuAction());
+            // A menu takes the mouse as moved only after some travel.
+            for (int x = r.left() + 2; x <= r.center().x(); x += 4)
+                QTest::mouseMove(w->mnuPopUp, QPoint(x, r.center().y()));
+        } else {
+            for (int i = 0; i < 3; ++i)
+                QTest::keyClick(w->mnuPopUp, Qt::Key_Down);
+            if (w->mnuPopUp->activeAction() != w->mnuFavorites->menuAction())
+                return false;
+            QTest::keyClick(w->mnuPopUp, Qt::Key_Right);
+        }
+        const bool shownNow = QTest::qWaitFor([&] { return w->mnuFavorites->isVisible(); }, 2000)
+                              && !w->mnuFavorites->geometry().isEmpty();
+        QWidget *last = shownNow ? static_cast<QWidget *>(w->mnuFavorites) : w->mnuPopUp;
+        QTest::keyClick(last, Qt::Key_Escape);
+        if (w->mnuPopUp->isVisible())
+            QTest::keyClick(w->mnuPopUp, Qt::Key_Escape);
+        return QTest::qWaitFor([&] { return !w->mnuPopUp->isVisible(); }, 2000) && shownNow;
+    }
+
+    // A submenu once shown holding only the separator of an empty file must
+    // still open, with its items, once favorites are added.
+    void theSubmenuOpensAgainAfterItWasShownEmpty()
+    {
+        for (bool byMouse : {true, false}) {
+            init();
+            frmBrowser *w = open();
+            QVERIFY(openSubmenu(w, byMouse));
+            QVERIFY(openSubmenu(w, byMouse));
+            w->AddFavorite("http://one.example/", "One");
+            QVERIFY(openSubmenu(w, byMouse));
+            QStringList visible;
+            for (QAction *a : w->mnuFavorites->actions())
+                if (a->isVisible() && !a->isSeparator())
+                    visible << a->text();
+            QCOMPARE(visible, QStringList{"One"});
+            // Empty again, then a favorite again.
+            write("");
+            w->Form_GotFocus();
+            QVERIFY(openSubmenu(w, byMouse));
+            w->AddFavorite("http://two.example/", "Two");
+            QVERIFY(openSubmenu(w, byMouse));
+            cleanup();
+        }
+    }
+
     void menuTree()
     {
         frmBrowser *w = open();
