@@ -115,7 +115,11 @@ QList<FavoriteEntry> parseFavorites(const QByteArray &bytes)
             line.chop(1);
         if (line.isEmpty())
             continue;
-        const qsizetype at = line.indexOf(separator);
+        qsizetype at = line.indexOf(separator);
+        // A title may end in single "|" characters ("Shop |"): in a run of
+        // bars the separator is its last two, so such a title reads back whole.
+        while (at >= 0 && at + 2 < line.size() && line[at + 2] == '|')
+            ++at;
         if (at < 0)
             entries.append({decodeLine(line), QString()});
         else

@@ -43,6 +43,8 @@ bool RewriteFavorites(const QString &userName, const QList<FavoriteEntry> &entri
 // The file's bytes and the entries they hold. Lines end with LF or CR LF, the
 // last one may have no end; empty lines are skipped; a line without "||" is a
 // title with an empty address; a line that is not UTF-8 is Windows-1252.
+// A line is split at its first run of two or more "|", before the run's last
+// two: "Shop |||http://s/" is the title "Shop |" and the address "http://s/".
 QList<FavoriteEntry> parseFavorites(const QByteArray &bytes);
 QByteArray formatFavorites(const QList<FavoriteEntry> &entries);
 QByteArray formatLine(const FavoriteEntry &entry);

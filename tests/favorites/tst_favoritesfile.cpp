@@ -61,6 +61,10 @@ private slots:
                                                << QStringList{"http://u/"};
         QTest::newRow("single bars") << QByteArray("a|b|c||u\r\n") << QStringList{"a|b|c"}
                                      << QStringList{"u"};
+        QTest::newRow("title ending in a bar") << QByteArray("Shop |||http://s/\r\n")
+                                               << QStringList{"Shop |"} << QStringList{"http://s/"};
+        QTest::newRow("bar titles, empty address") << QByteArray("Shop |||\r\n|||\r\n")
+                                                   << QStringList{"Shop |", "|"} << QStringList{"", ""};
         QTest::newRow("only separator") << QByteArray("||\r\n") << QStringList{""} << QStringList{""};
         QTest::newRow("no line end at last") << QByteArray("A||a\r\nB||b") << QStringList{"A", "B"}
                                              << QStringList{"a", "b"};
@@ -114,6 +118,26 @@ private slots:
         QVERIFY(AppendFavorite("Page", "http://p/"));
         QVERIFY(AppendFavorite("", ""));
         QCOMPARE(bytesOf(path), QByteArray("Page||http://p/\r\nPage||http://p/\r\n||\r\n"));
+    }
+
+    // Titles holding single bars read back whole wherever the bar stands,
+    // after an append and after a rewrite of the whole file.
+    void titlesWithSingleBarsSurvive()
+    {
+        const QStringList titles{"Shop |", "|lead", "trail|", "mid|dle", "|", "| |", "a | b |"};
+        for (const QString &t : titles)
+            QVERIFY(AppendFavorite(t, "http://x.example/" + QString::number(t.size())));
+        QList<FavoriteEntry> back = ReadFavorites();
+        QCOMPARE(back.size(), titles.size());
+        for (int i = 0; i < titles.size(); ++i) {
+            QCOMPARE(back[i].Title, titles[i]);
+            QCOMPARE(back[i].URL, "http://x.example/" + QString::number(titles[i].size()));
+        }
+        // A hand-written line without a separator keeps its title through Done.
+        writeBytes(path, "Shop |\r\n");
+        back = ReadFavoritesForEditor(CurrentUserName());
+        QVERIFY(RewriteFavorites(CurrentUserName(), back));
+        QCOMPARE(ReadFavoritesForEditor(CurrentUserName()), (QList<FavoriteEntry>{{"Shop |", ""}}));
     }
 
     void appendNeutralisesTheTitle()
