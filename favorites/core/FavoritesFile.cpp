@@ -151,6 +151,13 @@ QString neutraliseTitle(QString title)
     return title;
 }
 
+FavoriteEntry mendEntry(const FavoriteEntry &entry)
+{
+    QString address = entry.URL;
+    address.replace(QLatin1Char('\r'), QLatin1Char(' ')).replace(QLatin1Char('\n'), QLatin1Char(' '));
+    return {neutraliseTitle(entry.Title), address};
+}
+
 namespace {
 QList<FavoriteEntry> readFile(const QString &path, QString *error)
 {
@@ -200,9 +207,7 @@ bool AppendFavorite(const QString &title, const QString &url, QString *error)
     // A last line left without its end by a hand edit must not swallow this one.
     if (before > 0 && f.seek(before - 1) && f.read(1) != "\n")
         line = "\r\n";
-    QString address = url;
-    address.replace(QLatin1Char('\r'), QLatin1Char(' ')).replace(QLatin1Char('\n'), QLatin1Char(' '));
-    line += formatLine({neutraliseTitle(title), address});
+    line += formatLine(mendEntry({title, url}));
     if (f.write(line) != line.size() || !f.flush()) {
         if (error)
             *error = failure(QStringLiteral("written"), path, f.errorString());
@@ -224,7 +229,10 @@ bool RewriteFavorites(const QString &userName, const QList<FavoriteEntry> &entri
             *error = failure(QStringLiteral("written"), path, f.errorString());
         return false;
     }
-    const QByteArray bytes = formatFavorites(entries);
+    // Whatever a caller hands in, one entry stays one line.
+    QByteArray bytes;
+    for (const FavoriteEntry &e : entries)
+        bytes += formatLine(mendEntry(e));
     if (f.write(bytes) != bytes.size() || !f.commit()) {
         if (error)
             *error = failure(QStringLiteral("written"), path, f.errorString());

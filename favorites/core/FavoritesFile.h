@@ -49,6 +49,9 @@ QList<FavoriteEntry> parseFavorites(const QByteArray &bytes);
 QByteArray formatFavorites(const QList<FavoriteEntry> &entries);
 QByteArray formatLine(const FavoriteEntry &entry);
 QString neutraliseTitle(QString title);
+// An entry as it can be stored and read back as one: the title neutralised,
+// and line breaks in the address made blanks.
+FavoriteEntry mendEntry(const FavoriteEntry &entry);
 QString decodeLine(QByteArrayView line);
 
 // Identifies one state of a file cheaply, to tell whether it changed.

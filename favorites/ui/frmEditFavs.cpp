@@ -195,8 +195,11 @@ void frmEditFavs::cmdUpdate_Click()
     if (row < 1)
         return;
     QTreeWidgetItem *item = lstFavs->topLevelItem(row - 1);
-    item->setText(0, txtTitle->text());
-    item->setText(1, txtURL->text());
+    // Pasted line breaks would split the entry in the file; the row shows
+    // what will be stored.
+    const FavoriteEntry entry = Favorites::mendEntry({txtTitle->text(), txtURL->text()});
+    item->setText(0, entry.Title);
+    item->setText(1, entry.URL);
 }
 
 void frmEditFavs::cmdRemove_Click()

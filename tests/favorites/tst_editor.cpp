@@ -5,7 +5,9 @@
 #include "support/AsUser.h"
 #include "support/Files.h"
 
+#include <QClipboard>
 #include <QFile>
+#include <QGuiApplication>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QLineEdit>
@@ -159,6 +161,27 @@ private slots:
         QTest::mouseClick(ed->cmdDone, Qt::LeftButton);
         QCOMPARE(fileBytes(), QByteArray("  spaced  ||1\r\n||http://\r\n"));
         QVERIFY(!ed->isVisible());
+    }
+
+    // Line breaks pasted into the fields become blanks, so that one entry is
+    // still one entry when the file is read back.
+    void pastedLineBreaksKeepOneEntry()
+    {
+        open("One||1\r\n");
+        clickRow(1);
+        ed->txtTitle->clear();
+        QGuiApplication::clipboard()->setText("Two\nLines");
+        ed->txtTitle->paste();
+        ed->txtURL->clear();
+        QGuiApplication::clipboard()->setText("http://a.example/\r\nEvil||javascript:alert(1)");
+        ed->txtURL->paste();
+        QTest::mouseClick(ed->cmdUpdate, Qt::LeftButton);
+        QTest::mouseClick(ed->cmdDone, Qt::LeftButton);
+        const QList<FavoriteEntry> back = Favorites::ReadFavoritesForEditor(Favorites::CurrentUserName());
+        QCOMPARE(back.size(), 1);
+        QCOMPARE(back.first().Title, QString("Two Lines"));
+        QVERIFY(!back.first().URL.contains('\n'));
+        QVERIFY(back.first().URL.startsWith("http://a.example/"));
     }
 
     void sortingFlipsOneDirectionAndDoneWritesIt()
