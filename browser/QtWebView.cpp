@@ -21,34 +21,71 @@
 namespace {
 const QString RefusalScriptName = QStringLiteral("lumeno-new-windows");
 const QString ReportPrefix = QStringLiteral("lumeno-refused:");
+const QString FrameHello = QStringLiteral("lumeno-frame");
 
-// Runs in the page's own world before any of its scripts. While refusing,
-// window.open returns null at once and nothing reaches the engine, which
-// would otherwise build a page for every request; the refusals are reported
-// in one message per burst. Everything it calls is captured before the page
-// can replace it.
+// Runs in the page's own world, in every frame, before any of its scripts.
+// While refusing, window.open returns null at once and nothing reaches the
+// engine, which would otherwise build a page for every request; the refusals
+// are reported in one message per burst. Everything it calls later is
+// captured before the page can replace it.
+//
+// The program can speak to the main frame only, so a change of the answer
+// travels down the frames: each inner frame's copy hands its parent's copy
+// one end of a channel of its own when its document is made, and takes
+// changes from that channel alone. The handshake carries no secret and is
+// stopped before the parent page's listeners; the channel's other end never
+// reaches a page. A parent's copy sends its current answer on each handshake,
+// so a frame made while the answer changed ends right.
 QString refusalScript(const QString &token, bool refuse)
 {
     return QStringLiteral(R"JS((function () {
 'use strict';
 var token = '%1';
 var refuse = %2;
+var hello = '%4';
+var apply = Reflect.apply;
+var getter = function (proto, name) { return Object.getOwnPropertyDescriptor(proto, name).get; };
 var report = Function.prototype.bind.call(console.debug, console);
 var later = Function.prototype.bind.call(queueMicrotask, window);
-var apply = Reflect.apply;
 var realOpen = window.open;
+var post = window.postMessage;
+var stop = Event.prototype.stopImmediatePropagation;
+var dataOf = getter(MessageEvent.prototype, 'data');
+var portsOf = getter(MessageEvent.prototype, 'ports');
+var portPost = MessagePort.prototype.postMessage;
+var up = window.parent;
+var inner = null;
 var pending = 0;
 function flush() { var n = pending; pending = 0; if (n > 0) report('%3' + token + ':' + n); }
-var wrapper = { open: function (url, target, features) {
+function follow(on) {
+  refuse = on;
+  for (var p = inner; p !== null; p = p.next) apply(portPost, p.port, [on]);
+}
+window.open = { open: function (url, target, features) {
   if (refuse) { if (pending++ === 0) later(flush); return null; }
   return apply(realOpen, this == null ? window : this, arguments);
 } }.open;
-window.open = wrapper;
-Object.defineProperty(window, '__lumenoRefuseNewWindows', {
-  value: function (t, on) { if (t === token) refuse = !!on; }
-});
+window.addEventListener('message', function (event) {
+  if (apply(dataOf, event, []) !== hello) return;
+  apply(stop, event, []);
+  var ports = apply(portsOf, event, []);
+  if (ports.length !== 1) return;
+  inner = { port: ports[0], next: inner };
+  apply(portPost, ports[0], [refuse]);
+}, true);
+if (up === window) {
+  Object.defineProperty(window, '__lumenoRefuseNewWindows', {
+    value: function (t, on) { if (t === token) follow(!!on); }
+  });
+} else {
+  var channel = new MessageChannel();
+  channel.port1.onmessage = function (event) { follow(apply(dataOf, event, []) === true); };
+  try { apply(post, up, [hello, '*', [channel.port2]]); }
+  catch (e) { up.postMessage(hello, '*', [channel.port2]); }
+}
 })();)JS")
-        .arg(token, refuse ? QStringLiteral("true") : QStringLiteral("false"), ReportPrefix);
+        .arg(token, refuse ? QStringLiteral("true") : QStringLiteral("false"), ReportPrefix,
+             FrameHello);
 }
 } // namespace
 
@@ -313,9 +350,7 @@ void QtWebView::installRefusalScript()
     script.setName(RefusalScriptName);
     script.setInjectionPoint(QWebEngineScript::DocumentCreation);
     script.setWorldId(QWebEngineScript::MainWorld);
-    // Inner frames are left to the engine's own request, which the window
-    // decides: their copy of the script could not be told of a change.
-    script.setRunsOnSubFrames(false);
+    script.setRunsOnSubFrames(true);
     script.setSourceCode(refusalScript(m_token, m_refuse));
     scripts.insert(script);
 }
@@ -326,7 +361,7 @@ void QtWebView::setNewWindowsRefused(bool refused)
         return;
     m_refuse = refused;
     // Documents made from now on start with the new answer; the one shown
-    // is told at once.
+    // is told at once, and passes it on to its frames.
     installRefusalScript();
     m_page->runJavaScript(QStringLiteral("window.__lumenoRefuseNewWindows && "
                                          "window.__lumenoRefuseNewWindows('%1', %2);")
