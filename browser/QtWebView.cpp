@@ -271,14 +271,20 @@ void QtWebView::onRendererGone(int status)
     // A short notice with a way back; never an automatic reload, which could
     // crash again and again.
     m_crashed = m_page->url();
-    const QString address = m_crashed.toString().toHtmlEscaped();
-    m_page->setHtml(QStringLiteral("<!DOCTYPE html><html><head><meta charset='utf-8'>"
+    // The address is the page's to choose: it goes in as escaped text and as
+    // a double-quoted attribute in which neither kind of quote survives, so
+    // no address can add markup or attributes.
+    const auto escaped = [](const QString &text) {
+        return text.toHtmlEscaped().replace(QLatin1Char('\''), QLatin1String("&#39;"));
+    };
+    m_page->setHtml(QStringLiteral("<!DOCTYPE html><html><head><meta charset=\"utf-8\">"
                                    "<title>This page stopped</title></head>"
-                                   "<body style='font-family:sans-serif;margin:2em'>"
+                                   "<body style=\"font-family:sans-serif;margin:2em\">"
                                    "<h2>This page stopped working.</h2><p>%1</p>"
-                                   "<p><a href='%2'>Load it again</a> or use Refresh.</p>"
+                                   "<p><a href=\"%2\">Load it again</a> or use Refresh.</p>"
                                    "</body></html>")
-                        .arg(address, m_crashed.toString(QUrl::FullyEncoded).toHtmlEscaped()));
+                        .arg(escaped(m_crashed.toString()),
+                             escaped(m_crashed.toString(QUrl::FullyEncoded))));
 }
 
 void QtWebView::Navigate2(const QString &URL)

@@ -9,11 +9,15 @@
 #include "support/MemorySettingsStore.h"
 #include "support/TestServer.h"
 
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QWebEnginePage>
 #include <QWebEngineProfile>
+#include <QWebEngineScript>
 #include <QWebEngineView>
 #include <memory>
 #include <csignal>
@@ -130,6 +134,43 @@ private slots:
         view.Refresh();
         QTRY_COMPARE_WITH_TIMEOUT(view.DocumentTitle(), QString("Served page"), 20000);
         QCOMPARE(view.LocationURL(), server.url("/page").toString());
+    }
+
+    // The notice's link is made from the lost page's address, which the page
+    // chooses: quotes and markup in it stay in the address.
+    void theCrashNoticeKeepsTheAddressOutOfItsMarkup()
+    {
+        QtWebView view(profile, store, nullptr);
+        view.resize(400, 300);
+        view.show();
+        QSignalSpy done(&view, &WebView::DocumentComplete);
+        // Quotes of both kinds and markup. The engine keeps a "'" as it is
+        // in the path and the fragment, and encodes blanks; "/" parts
+        // attributes as well as a blank does.
+        const QString address = server.url("/page").toString()
+                                + QStringLiteral("/x='/onmouseover='x'?q=\" c=\"y\"<b>q</b>"
+                                                 "#f='/onclick='y'/b=\"<i>f</i>");
+        view.Navigate2(address);
+        QVERIFY(done.wait(20000));
+        const QUrl lost = view.engineView()->page()->url();
+        QVERIFY(lost.toString(QUrl::FullyEncoded).contains("'/onmouseover='x'"));
+        ::kill(pid_t(view.engineView()->page()->renderProcessPid()), SIGKILL);
+        QTRY_COMPARE_WITH_TIMEOUT(view.DocumentTitle(), QString("This page stopped"), 20000);
+
+        QVariant found;
+        view.engineView()->page()->runJavaScript(
+            "JSON.stringify({"
+            "  links: Array.from(document.querySelectorAll('a'), function (a) {"
+            "    return Array.from(a.attributes, function (x) { return x.name + '=' + x.value; }); }),"
+            "  elements: Array.from(document.body.querySelectorAll('*'), function (e) { return e.localName; }),"
+            "  text: document.querySelector('p').textContent })",
+            QWebEngineScript::ApplicationWorld, [&](const QVariant &v) { found = v; });
+        QTRY_VERIFY_WITH_TIMEOUT(found.isValid(), 20000);
+        const QJsonObject notice = QJsonDocument::fromJson(found.toString().toUtf8()).object();
+        QCOMPARE(notice.value("links").toArray(),
+                 QJsonArray{QJsonArray{"href=" + lost.toString(QUrl::FullyEncoded)}});
+        QCOMPARE(notice.value("elements").toArray(), (QJsonArray{"h2", "p", "p", "a"}));
+        QCOMPARE(notice.value("text").toString(), lost.toString());
     }
 
     // A whole host with the real engine: its first window shows the home page.
