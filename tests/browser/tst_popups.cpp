@@ -144,6 +144,43 @@ private slots:
                               "addEventListener('message', function (e) { document.title = e.data; });"
                               "function ask(n, id) { frames[0].postMessage(n + '#' + id, '*'); }"
                               "</script></body></html>");
+        // A page and its frame from another site that print refusal reports
+        // of their own, with every token they could guess or find, and try
+        // to turn refusal off; then each calls window.open once.
+        const QByteArray forge =
+            "<script>function forge() {"
+            "  var seen = [String(window.open), String(window.__lumenoRefuseNewWindows)]"
+            "    .concat(Object.getOwnPropertyNames(window).filter(function (n) { return /^__|lumeno/i.test(n); }));"
+            "  var tokens = ['guess', '', 'a'.repeat(26), '0', 'undefined', 'null']"
+            "    .concat(seen.join(' ').match(/\\w{4,}/g) || []);"
+            "  [console.debug, console.log, console.info, console.warn, console.error].forEach(function (say) {"
+            "    tokens.forEach(function (t) {"
+            "      ['5', '1', '2147483647', '4294967296', '99999999999999999999', '-3'].forEach(function (n) {"
+            "        say.call(console, 'lumeno-refused:' + t + ':' + n); }); });"
+            "    say.call(console, 'lumeno-refused:5');"
+            "  });"
+            "  try { window.__lumenoRefuseNewWindows('guess', false); } catch (e) {}"
+            "  try { window.__lumenoRefuseNewWindows(undefined, false); } catch (e) {}"
+            "  try { Object.defineProperty(window, '__lumenoRefuseNewWindows', { value: 0 }); } catch (e) {}"
+            "}"
+            "function lift(target) {"
+            "  var c = new MessageChannel();"
+            "  target.postMessage('lumeno-frame', '*', [c.port2]);"
+            "  c.port1.postMessage(false);"
+            "  target.postMessage(false, '*');"
+            "}</script>";
+        server.page("/forgeframe", "<html><body>" + forge + "<script>forge(); lift(parent);"
+                                   "setTimeout(function () {"
+                                   "  parent.postMessage('frame:' + (window.open('about:blank') === null), '*');"
+                                   "}, 300);</script></body></html>");
+        server.page("/forge", "<html><body>" + forge
+                                  + "<script>addEventListener('message', function (e) {"
+                                    "  if (!/^frame:/.test(e.data)) return;"
+                                    "  forge();"
+                                    "  document.title = e.data + ' main:' + (window.open('about:blank') === null);"
+                                    "});</script><iframe src='"
+                                  + server.url("/forgeframe", "localhost").toEncoded()
+                                  + "' onload='lift(this.contentWindow)'></iframe></body></html>");
         server.page("/link", "<html><body><a href='/page' target='_blank' " + bigLink
                                  + ">new</a></body></html>");
         server.page("/plainlink", "<html><body><a href='/second' " + bigLink + ">same</a></body></html>");
@@ -278,6 +315,17 @@ private slots:
         QCOMPARE(answer, QString("nulls:1/1"));
         expectCount(2 + refusedMeanwhile);
         QTRY_COMPARE_WITH_TIMEOUT(popups().size(), 1 + openedMeanwhile, 20000);
+    }
+
+    // Reports carry a secret of the view's; nothing a page can see gives it
+    // away, and a page cannot turn refusal off.
+    void aPageCannotForgeReportsNorLiftRefusal()
+    {
+        startHost(true);
+        QVERIFY(load(url("/forge")));
+        QTRY_COMPARE_WITH_TIMEOUT(pageTitle(), QString("frame:true main:true"), 20000);
+        expectCount(2);
+        QVERIFY(popups().isEmpty());
     }
 
     void withBlockingOffAPopupOpensOutsideTheHost()
