@@ -48,6 +48,7 @@ private slots:
         profile = new QWebEngineProfile(this);
         QVERIFY(profile->isOffTheRecord());
         server.page("/page", "<html><head><title>Served page</title></head><body>hello</body></html>");
+        server.page("/second", "<html><head><title>Second page</title></head><body>2</body></html>");
         server.page("/untitled", "<html><body>no title here</body></html>");
         server.page("/ask", "<html><head><title>asks</title></head><body><script>"
                             "navigator.geolocation.getCurrentPosition(function(){document.title='granted'},"
@@ -171,6 +172,39 @@ private slots:
                  QJsonArray{QJsonArray{"href=" + lost.toString(QUrl::FullyEncoded)}});
         QCOMPARE(notice.value("elements").toArray(), (QJsonArray{"h2", "p", "p", "a"}));
         QCOMPARE(notice.value("text").toString(), lost.toString());
+    }
+
+    // The title is read from the document once its load has finished. An
+    // answer that comes after the next page has started is the old page's:
+    // it must not be shown as the new page's, nor complete it.
+    void aLateTitleIsNotTheNextPages()
+    {
+        QtWebView view(profile, store, nullptr);
+        view.resize(400, 300);
+        view.show();
+        QSignalSpy done(&view, &WebView::DocumentComplete);
+        view.Navigate2(server.url("/untitled").toString());
+        QVERIFY(done.wait(20000));
+        QStringList shown;
+        connect(&view, &WebView::DocumentComplete, this,
+                [&] { shown << view.DocumentTitle(); });
+
+        // When the next page has loaded, its renderer is kept busy before it
+        // hears the view's question for the title (the engine view hears of
+        // the load before the view), and the view goes on to a third page.
+        QWebEnginePage *page = view.engineView()->page();
+        connect(view.engineView(), &QWebEngineView::loadFinished, this, [page] {
+            page->runJavaScript("for (var t = Date.now(); Date.now() - t < 1000;) {}",
+                                QWebEngineScript::ApplicationWorld);
+        }, Qt::SingleShotConnection);
+        connect(page, &QWebEnginePage::loadFinished, this,
+                [&] { view.Navigate2(server.url("/second").toString()); },
+                Qt::SingleShotConnection);
+        view.Navigate2(server.url("/page").toString());
+        // Only the third page completes, under its own title.
+        QTRY_COMPARE_WITH_TIMEOUT(shown, QStringList{"Second page"}, 20000);
+        QCOMPARE(view.DocumentTitle(), QString("Second page"));
+        QCOMPARE(view.LocationURL(), server.url("/second").toString());
     }
 
     // A whole host with the real engine: its first window shows the home page.
