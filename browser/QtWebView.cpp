@@ -248,7 +248,20 @@ void QtWebView::GoHome()
     const QString home = m_store.GetSetting(Settings::AppName, Settings::InternetSection,
                                             Settings::KeyHomePage, QString());
     const QUrl url = addressToUrl(home);
-    m_view->load(url.isValid() ? url : QUrl(startPage()));
+    m_view->load(isHomePage(url) ? url : QUrl(startPage()));
+}
+
+bool QtWebView::isHomePage(const QUrl &url)
+{
+    // Any other scheme (javascript:, data:, about:) would run or show in no
+    // page's context, and the engine leaves an empty page with a history
+    // behind for an address longer than it takes (2 MiB).
+    constexpr qsizetype longestAddress = 2 * 1024 * 1024;
+    if (!url.isValid() || url.toEncoded().size() > longestAddress)
+        return false;
+    const QString scheme = url.scheme();
+    return scheme == QLatin1String("http") || scheme == QLatin1String("https")
+        || scheme == QLatin1String("file") || url == QUrl(startPage());
 }
 
 // Back or forward without such a page is ignored by the engine.

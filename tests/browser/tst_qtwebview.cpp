@@ -16,6 +16,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QWebEnginePage>
+#include <QWebEngineHistory>
 #include <QWebEngineProfile>
 #include <QWebEngineScript>
 #include <QWebEngineView>
@@ -92,6 +93,37 @@ private slots:
         QVERIFY(done.wait(20000));
         QCOMPARE(view.LocationURL(), QtWebView::startPage());
         QCOMPARE(view.DocumentTitle(), QString("Lumeno 2.0"));
+    }
+
+    // A home page that is no web address, or longer than the engine takes,
+    // would run or show outside any page: the start page stands in for it.
+    void homePageThatIsNoWebAddressGivesTheStartPage_data()
+    {
+        QTest::addColumn<QString>("home");
+        QTest::newRow("javascript:") << "javascript:location.href='" + server.url("/ran").toString()
+                                            + "';void(0)";
+        QTest::newRow("3 MB long") << server.url("/ran").toString() + "?"
+                                          + QString(3 * 1024 * 1024, QLatin1Char('a'));
+    }
+    void homePageThatIsNoWebAddressGivesTheStartPage()
+    {
+        QFETCH(QString, home);
+        setHome(home);
+        QtWebView view(profile, store, nullptr);
+        view.resize(400, 300);
+        view.show();
+        QMap<int, bool> commands;
+        connect(&view, &WebView::CommandStateChange, this,
+                [&](int command, bool enable) { commands[command] = enable; });
+        QSignalSpy done(&view, &WebView::DocumentComplete);
+        view.GoHome();
+        QVERIFY(done.wait(20000));
+        QCOMPARE(view.LocationURL(), QtWebView::startPage());
+        QCOMPARE(view.DocumentTitle(), QString("Lumeno 2.0"));
+        QCOMPARE(view.engineView()->page()->history()->count(), 1);
+        QCOMPARE(commands.value(WebView::CommandBack, true), false);
+        QCOMPARE(commands.value(WebView::CommandForward, true), false);
+        QVERIFY(!server.requests.contains("/ran"));
     }
 
     void titleIsTheDocumentsOwn()
