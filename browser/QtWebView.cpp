@@ -369,6 +369,9 @@ void QtWebView::installRefusalScript()
     script.setName(RefusalScriptName);
     script.setInjectionPoint(QWebEngineScript::DocumentCreation);
     script.setWorldId(QWebEngineScript::MainWorld);
+    // The engine gives no script to an empty frame that a page makes itself
+    // (nor once it is filled by document.write, nor to a javascript: address):
+    // there window.open still reaches the engine, and the window decides.
     script.setRunsOnSubFrames(true);
     script.setSourceCode(refusalScript(m_token, m_refuse));
     scripts.insert(script);
