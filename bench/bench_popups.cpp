@@ -2,7 +2,11 @@
 // whole host with the real engine and blocking on. Prints the time until the
 // count reaches 10,000, the page's own loop time, the memory of the process
 // tree before and after, how late a 10 ms timer ran during the storm, and
-// whether anything opened. Run: build/bench/bench_popups [calls] [runs]
+// whether anything opened. With "frame", the loop runs in an inner frame from
+// another site (localhost inside a page of 127.0.0.1); with "blank", in an
+// empty frame the page makes itself, where the engine gives the program no
+// script of its own, so each call goes to the engine.
+// Run: build/bench/bench_popups [calls] [runs] [main|frame|blank]
 #include "browser/engine/QtWebView.h"
 #include "browser/engine/QtWebViewFactory.h"
 #include "browser/ui/frmBrowser.h"
@@ -76,12 +80,33 @@ int main(int argc, char **argv)
     QApplication app(argc, argv);
     const int calls = argc > 1 ? atoi(argv[1]) : 10000;
     const int runs = argc > 2 ? atoi(argv[2]) : 3;
+    const QByteArray where = argc > 3 ? QByteArray(argv[3]) : QByteArray("main");
 
     TestServer server;
     server.page("/home", "<html><head><title>home</title></head><body>home</body></html>");
     server.page("/storm",
                 QStringLiteral("<html><body><script>var t0 = performance.now(), nulls = 0;"
                                "for (var i = 0; i < %1; ++i) if (window.open('about:blank') === null) ++nulls;"
+                               "document.title = 'done ' + nulls + ' ' + (performance.now() - t0).toFixed(1);"
+                               "</script></body></html>").arg(calls).toUtf8());
+    // The same loop in a frame of another site, which hands its result to
+    // the page's title.
+    server.page("/stormframe",
+                QStringLiteral("<html><body><script>var t0 = performance.now(), nulls = 0;"
+                               "for (var i = 0; i < %1; ++i) if (window.open('about:blank') === null) ++nulls;"
+                               "parent.postMessage('done ' + nulls + ' ' + (performance.now() - t0).toFixed(1), '*');"
+                               "</script></body></html>").arg(calls).toUtf8());
+    server.page("/stormouter",
+                "<html><body><script>addEventListener('message', function (e) {"
+                "  document.title = e.data; });"
+                "var f = document.createElement('iframe');"
+                "f.src = '" + server.url("/stormframe", "localhost").toEncoded() + "' + location.search;"
+                "document.body.appendChild(f);</script></body></html>");
+    server.page("/stormblank",
+                QStringLiteral("<html><body><script>var f = document.createElement('iframe');"
+                               "document.body.appendChild(f);"
+                               "var open = f.contentWindow.open, t0 = performance.now(), nulls = 0;"
+                               "for (var i = 0; i < %1; ++i) if (open('about:blank') === null) ++nulls;"
                                "document.title = 'done ' + nulls + ' ' + (performance.now() - t0).toFixed(1);"
                                "</script></body></html>").arg(calls).toUtf8());
 
@@ -99,7 +124,7 @@ int main(int argc, char **argv)
         while (w->lblTitle->text() != "home")
             wait(20);
         wait(1000);
-        std::printf("calls=%d runs=%d\n", calls, runs);
+        std::printf("calls=%d runs=%d from=%s\n", calls, runs, where.constData());
         for (int run = 1; run <= runs; ++run) {
             const double pssBefore = treePssMiB();
             const int countBefore = KilledPopups;
@@ -114,7 +139,9 @@ int main(int argc, char **argv)
             clock.start();
             tick.start();
             probe.start();
-            view->Navigate2(server.url("/storm").toString() + "?run=" + QString::number(run));
+            const char *path = where == "frame" ? "/stormouter"
+                               : where == "blank" ? "/stormblank" : "/storm";
+            view->Navigate2(server.url(path).toString() + "?run=" + QString::number(run));
             while (KilledPopups - countBefore < calls && clock.elapsed() < 120000)
                 wait(1);
             const qint64 counted = clock.elapsed();

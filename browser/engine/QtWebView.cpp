@@ -82,7 +82,20 @@ void QtWebView::GoHome()
     const QString home = m_store.GetSetting(Settings::AppName, Settings::InternetSection,
                                             Settings::KeyHomePage, QString());
     const QUrl url = addressToUrl(home);
-    m_view->load(url.isValid() ? url : QUrl(startPage()));
+    m_view->load(isHomePage(url) ? url : QUrl(startPage()));
+}
+
+bool QtWebView::isHomePage(const QUrl &url)
+{
+    // Any other scheme (javascript:, data:, about:) would run or show in no
+    // page's context, and the engine leaves an empty page with a history
+    // behind for an address longer than it takes (2 MiB).
+    constexpr qsizetype longestAddress = 2 * 1024 * 1024;
+    if (!url.isValid() || url.toEncoded().size() > longestAddress)
+        return false;
+    const QString scheme = url.scheme();
+    return scheme == QLatin1String("http") || scheme == QLatin1String("https")
+        || scheme == QLatin1String("file") || url == QUrl(startPage());
 }
 
 // Back or forward without such a page is ignored by the engine.
@@ -105,14 +118,20 @@ void QtWebView::onRendererGone(int status)
     // A short notice with a way back; never an automatic reload, which could
     // crash again and again.
     m_crashed = m_page->url();
-    const QString address = m_crashed.toString().toHtmlEscaped();
-    m_page->setHtml(QStringLiteral("<!DOCTYPE html><html><head><meta charset='utf-8'>"
+    // The address is the page's to choose: it goes in as escaped text and as
+    // a double-quoted attribute in which neither kind of quote survives, so
+    // no address can add markup or attributes.
+    const auto escaped = [](const QString &text) {
+        return text.toHtmlEscaped().replace(QLatin1Char('\''), QLatin1String("&#39;"));
+    };
+    m_page->setHtml(QStringLiteral("<!DOCTYPE html><html><head><meta charset=\"utf-8\">"
                                    "<title>This page stopped</title></head>"
-                                   "<body style='font-family:sans-serif;margin:2em'>"
+                                   "<body style=\"font-family:sans-serif;margin:2em\">"
                                    "<h2>This page stopped working.</h2><p>%1</p>"
-                                   "<p><a href='%2'>Load it again</a> or use Refresh.</p>"
+                                   "<p><a href=\"%2\">Load it again</a> or use Refresh.</p>"
                                    "</body></html>")
-                        .arg(address, m_crashed.toString(QUrl::FullyEncoded).toHtmlEscaped()));
+                        .arg(escaped(m_crashed.toString()),
+                             escaped(m_crashed.toString(QUrl::FullyEncoded))));
 }
 
 void QtWebView::Navigate2(const QString &URL)
@@ -184,9 +203,10 @@ void QtWebView::installRefusalScript()
     script.setName(RefusalScript::name());
     script.setInjectionPoint(QWebEngineScript::DocumentCreation);
     script.setWorldId(QWebEngineScript::MainWorld);
-    // Inner frames are left to the engine's own request, which the window
-    // decides: their copy of the script could not be told of a change.
-    script.setRunsOnSubFrames(false);
+    // The engine gives no script to an empty frame that a page makes itself
+    // (nor once it is filled by document.write, nor to a javascript: address):
+    // there window.open still reaches the engine, and the window decides.
+    script.setRunsOnSubFrames(true);
     script.setSourceCode(RefusalScript::source(m_token, m_refuse));
     scripts.insert(script);
 }
@@ -197,7 +217,7 @@ void QtWebView::setNewWindowsRefused(bool refused)
         return;
     m_refuse = refused;
     // Documents made from now on start with the new answer; the one shown
-    // is told at once.
+    // is told at once, and passes it on to its frames.
     installRefusalScript();
     m_page->runJavaScript(QStringLiteral("window.__lumenoRefuseNewWindows && "
                                          "window.__lumenoRefuseNewWindows('%1', %2);")

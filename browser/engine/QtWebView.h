@@ -39,6 +39,9 @@ public:
     // How a typed address is read: "example.org" is a web address, "/tmp/a.html"
     // a file; an empty or unusable text gives an invalid URL.
     static QUrl addressToUrl(const QString &text);
+    // Whether an address can be the home page: a web address, a file or the
+    // start page; anything else gives the start page.
+    static bool isHomePage(const QUrl &url);
     QWebEngineView *engineView() const { return m_view; }
 
 protected:

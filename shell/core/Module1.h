@@ -26,6 +26,8 @@ void resetSharedState();
 // instead of wrapping. Returns the new value.
 qint32 increment(qint32 &counter);
 qint32 decrement(qint32 &counter);
+// Adds a non-negative amount, stopping at the largest value.
+qint32 add(qint32 &counter, qint64 amount);
 
 // Reads the five stored options into the globals, in the order the host
 // start-up needs: KillPopups, WindowWidth, WindowHeight, MainWindowWidth,

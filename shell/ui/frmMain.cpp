@@ -201,8 +201,7 @@ void frmMain::windowsChanged()
 
 void frmMain::popupsRefused(int count)
 {
-    for (int i = 0; i < count; ++i)
-        Module1::increment(KilledPopups);
+    Module1::add(KilledPopups, count);
     showKilledPopups();
 }
 

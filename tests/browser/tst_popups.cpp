@@ -57,6 +57,17 @@ private:
         return done.wait(20000);
     }
     QString pageTitle() const { return view()->engineView()->page()->title(); }
+    int asked = 0;
+    // Has the page's inner frame call window.open n times (see /frameopens);
+    // gives its answer, "nulls:k/n".
+    QString askFrame(int n)
+    {
+        const QString id = QString::number(++asked);
+        view()->engineView()->page()->runJavaScript(QStringLiteral("ask(%1, %2);").arg(n).arg(id));
+        if (!QTest::qWaitFor([&] { return pageTitle().endsWith('#' + id); }, 20000))
+            return QStringLiteral("no answer, title ") + pageTitle();
+        return pageTitle().section('#', 0, 0);
+    }
     QList<QWebEngineView *> popups() const
     {
         QList<QWebEngineView *> found;
@@ -116,6 +127,61 @@ private slots:
         server.page("/inner", "<html><body><script>window.open('about:blank');"
                               "location.href = '/inner2';</script></body></html>");
         server.page("/inner2", "<html><body>inner two</body></html>");
+        // An inner frame that calls window.open as often as its parent asks and
+        // answers how many calls returned null; its parent shows the answer as
+        // its title. Served from this address and from another site.
+        server.page("/frameopens",
+                    "<html><body><script>addEventListener('message', function (e) {"
+                    "  var ask = String(e.data).split('#'), n = +ask[0], nulls = 0;"
+                    "  for (var i = 0; i < n; ++i) if (window.open('about:blank') === null) ++nulls;"
+                    "  parent.postMessage('nulls:' + nulls + '/' + n + '#' + ask[1], '*');"
+                    "});"
+                    "parent.postMessage('ready', '*');</script></body></html>");
+        for (const QString site : {"127.0.0.1", "localhost"})
+            server.page("/outer-" + site,
+                        "<html><head><title>Outer</title></head><body><iframe src='"
+                            + server.url("/frameopens", site).toEncoded()
+                            + "'></iframe><script>"
+                              "addEventListener('message', function (e) { document.title = e.data; });"
+                              "function ask(n, id) { frames[0].postMessage(n + '#' + id, '*'); }"
+                              "</script></body></html>");
+        // A page and its frame from another site that print refusal reports
+        // of their own, with every token they could guess or find, and try
+        // to turn refusal off; then each calls window.open once.
+        const QByteArray forge =
+            "<script>function forge() {"
+            "  var seen = [String(window.open), String(window.__lumenoRefuseNewWindows)]"
+            "    .concat(Object.getOwnPropertyNames(window).filter(function (n) { return /^__|lumeno/i.test(n); }));"
+            "  var tokens = ['guess', '', 'a'.repeat(26), '0', 'undefined', 'null']"
+            "    .concat(seen.join(' ').match(/\\w{4,}/g) || []);"
+            "  [console.debug, console.log, console.info, console.warn, console.error].forEach(function (say) {"
+            "    tokens.forEach(function (t) {"
+            "      ['5', '1', '2147483647', '4294967296', '99999999999999999999', '-3'].forEach(function (n) {"
+            "        say.call(console, 'lumeno-refused:' + t + ':' + n); }); });"
+            "    say.call(console, 'lumeno-refused:5');"
+            "  });"
+            "  try { window.__lumenoRefuseNewWindows('guess', false); } catch (e) {}"
+            "  try { window.__lumenoRefuseNewWindows(undefined, false); } catch (e) {}"
+            "  try { Object.defineProperty(window, '__lumenoRefuseNewWindows', { value: 0 }); } catch (e) {}"
+            "}"
+            "function lift(target) {"
+            "  var c = new MessageChannel();"
+            "  target.postMessage('lumeno-frame', '*', [c.port2]);"
+            "  c.port1.postMessage(false);"
+            "  target.postMessage(false, '*');"
+            "}</script>";
+        server.page("/forgeframe", "<html><body>" + forge + "<script>forge(); lift(parent);"
+                                   "setTimeout(function () {"
+                                   "  parent.postMessage('frame:' + (window.open('about:blank') === null), '*');"
+                                   "}, 300);</script></body></html>");
+        server.page("/forge", "<html><body>" + forge
+                                  + "<script>addEventListener('message', function (e) {"
+                                    "  if (!/^frame:/.test(e.data)) return;"
+                                    "  forge();"
+                                    "  document.title = e.data + ' main:' + (window.open('about:blank') === null);"
+                                    "});</script><iframe src='"
+                                  + server.url("/forgeframe", "localhost").toEncoded()
+                                  + "' onload='lift(this.contentWindow)'></iframe></body></html>");
         server.page("/link", "<html><body><a href='/page' target='_blank' " + bigLink
                                  + ">new</a></body></html>");
         server.page("/plainlink", "<html><body><a href='/second' " + bigLink + ">same</a></body></html>");
@@ -195,6 +261,71 @@ private slots:
         QVERIFY(load(url("/storm")));
         QTRY_COMPARE_WITH_TIMEOUT(pageTitle(), QString("nulls:10000"), 20000);
         expectCount(10000);
+        QVERIFY(popups().isEmpty());
+    }
+
+    void framesAnswerWindowOpenThemselves_data()
+    {
+        QTest::addColumn<QString>("site");
+        QTest::newRow("same origin") << "127.0.0.1";
+        QTest::newRow("another site") << "localhost";
+    }
+    void framesAnswerWindowOpenThemselves()
+    {
+        QFETCH(QString, site);
+        startHost(true);
+        int requests = 0;
+        connect(w->wb, &WebView::NewWindow2, this, [&](bool &) { ++requests; });
+        QVERIFY(load(server.url("/outer-" + site).toString()));
+        QTRY_COMPARE_WITH_TIMEOUT(pageTitle(), QString("ready"), 20000);
+        QCOMPARE(askFrame(200), QString("nulls:200/200"));
+        expectCount(200);
+        // Refused in the frame itself: no request reached the engine, which
+        // would have built a page for each.
+        QCOMPARE(requests, 0);
+        QVERIFY(popups().isEmpty());
+    }
+
+    void aLiveFrameFollowsTheOption_data() { framesAnswerWindowOpenThemselves_data(); }
+    void aLiveFrameFollowsTheOption()
+    {
+        QFETCH(QString, site);
+        startHost(true);
+        QVERIFY(load(server.url("/outer-" + site).toString()));
+        QTRY_COMPARE_WITH_TIMEOUT(pageTitle(), QString("ready"), 20000);
+        QCOMPARE(askFrame(1), QString("nulls:1/1"));
+        expectCount(1);
+
+        // The frame hears of a change a moment after the main frame; what it
+        // refuses until then is counted, what it opens is opened.
+        host->mnuDisablePopups->trigger();
+        QVERIFY(!KillPopups);
+        int refusedMeanwhile = 0;
+        QString answer;
+        while ((answer = askFrame(1)) == "nulls:1/1" && refusedMeanwhile < 50)
+            ++refusedMeanwhile;
+        QCOMPARE(answer, QString("nulls:0/1"));
+        QTRY_COMPARE_WITH_TIMEOUT(popups().size(), 1, 20000);
+        expectCount(1 + refusedMeanwhile);
+
+        host->mnuDisablePopups->trigger();
+        QVERIFY(KillPopups);
+        int openedMeanwhile = 0;
+        while ((answer = askFrame(1)) == "nulls:0/1" && openedMeanwhile < 50)
+            ++openedMeanwhile;
+        QCOMPARE(answer, QString("nulls:1/1"));
+        expectCount(2 + refusedMeanwhile);
+        QTRY_COMPARE_WITH_TIMEOUT(popups().size(), 1 + openedMeanwhile, 20000);
+    }
+
+    // Reports carry a secret of the view's; nothing a page can see gives it
+    // away, and a page cannot turn refusal off.
+    void aPageCannotForgeReportsNorLiftRefusal()
+    {
+        startHost(true);
+        QVERIFY(load(url("/forge")));
+        QTRY_COMPARE_WITH_TIMEOUT(pageTitle(), QString("frame:true main:true"), 20000);
+        expectCount(2);
         QVERIFY(popups().isEmpty());
     }
 

@@ -10,11 +10,16 @@
 #include "support/MemorySettingsStore.h"
 #include "support/TestServer.h"
 
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QWebEnginePage>
+#include <QWebEngineHistory>
 #include <QWebEngineProfile>
+#include <QWebEngineScript>
 #include <QWebEngineView>
 #include <memory>
 #include <csignal>
@@ -45,6 +50,7 @@ private slots:
         profile = new QWebEngineProfile(this);
         QVERIFY(profile->isOffTheRecord());
         server.page("/page", "<html><head><title>Served page</title></head><body>hello</body></html>");
+        server.page("/second", "<html><head><title>Second page</title></head><body>2</body></html>");
         server.page("/untitled", "<html><body>no title here</body></html>");
         server.page("/ask", "<html><head><title>asks</title></head><body><script>"
                             "navigator.geolocation.getCurrentPosition(function(){document.title='granted'},"
@@ -90,6 +96,37 @@ private slots:
         QCOMPARE(view.DocumentTitle(), QString("Lumeno 2.0"));
     }
 
+    // A home page that is no web address, or longer than the engine takes,
+    // would run or show outside any page: the start page stands in for it.
+    void homePageThatIsNoWebAddressGivesTheStartPage_data()
+    {
+        QTest::addColumn<QString>("home");
+        QTest::newRow("javascript:") << "javascript:location.href='" + server.url("/ran").toString()
+                                            + "';void(0)";
+        QTest::newRow("3 MB long") << server.url("/ran").toString() + "?"
+                                          + QString(3 * 1024 * 1024, QLatin1Char('a'));
+    }
+    void homePageThatIsNoWebAddressGivesTheStartPage()
+    {
+        QFETCH(QString, home);
+        setHome(home);
+        QtWebView view(profile, store, nullptr);
+        view.resize(400, 300);
+        view.show();
+        QMap<int, bool> commands;
+        connect(&view, &WebView::CommandStateChange, this,
+                [&](int command, bool enable) { commands[command] = enable; });
+        QSignalSpy done(&view, &WebView::DocumentComplete);
+        view.GoHome();
+        QVERIFY(done.wait(20000));
+        QCOMPARE(view.LocationURL(), QtWebView::startPage());
+        QCOMPARE(view.DocumentTitle(), QString("Lumeno 2.0"));
+        QCOMPARE(view.engineView()->page()->history()->count(), 1);
+        QCOMPARE(commands.value(WebView::CommandBack, true), false);
+        QCOMPARE(commands.value(WebView::CommandForward, true), false);
+        QVERIFY(!server.requests.contains("/ran"));
+    }
+
     void titleIsTheDocumentsOwn()
     {
         QtWebView view(profile, store, nullptr);
@@ -131,6 +168,76 @@ private slots:
         view.Refresh();
         QTRY_COMPARE_WITH_TIMEOUT(view.DocumentTitle(), QString("Served page"), 20000);
         QCOMPARE(view.LocationURL(), server.url("/page").toString());
+    }
+
+    // The notice's link is made from the lost page's address, which the page
+    // chooses: quotes and markup in it stay in the address.
+    void theCrashNoticeKeepsTheAddressOutOfItsMarkup()
+    {
+        QtWebView view(profile, store, nullptr);
+        view.resize(400, 300);
+        view.show();
+        QSignalSpy done(&view, &WebView::DocumentComplete);
+        // Quotes of both kinds and markup. The engine keeps a "'" as it is
+        // in the path and the fragment, and encodes blanks; "/" parts
+        // attributes as well as a blank does.
+        const QString address = server.url("/page").toString()
+                                + QStringLiteral("/x='/onmouseover='x'?q=\" c=\"y\"<b>q</b>"
+                                                 "#f='/onclick='y'/b=\"<i>f</i>");
+        view.Navigate2(address);
+        QVERIFY(done.wait(20000));
+        const QUrl lost = view.engineView()->page()->url();
+        QVERIFY(lost.toString(QUrl::FullyEncoded).contains("'/onmouseover='x'"));
+        ::kill(pid_t(view.engineView()->page()->renderProcessPid()), SIGKILL);
+        QTRY_COMPARE_WITH_TIMEOUT(view.DocumentTitle(), QString("This page stopped"), 20000);
+
+        QVariant found;
+        view.engineView()->page()->runJavaScript(
+            "JSON.stringify({"
+            "  links: Array.from(document.querySelectorAll('a'), function (a) {"
+            "    return Array.from(a.attributes, function (x) { return x.name + '=' + x.value; }); }),"
+            "  elements: Array.from(document.body.querySelectorAll('*'), function (e) { return e.localName; }),"
+            "  text: document.querySelector('p').textContent })",
+            QWebEngineScript::ApplicationWorld, [&](const QVariant &v) { found = v; });
+        QTRY_VERIFY_WITH_TIMEOUT(found.isValid(), 20000);
+        const QJsonObject notice = QJsonDocument::fromJson(found.toString().toUtf8()).object();
+        QCOMPARE(notice.value("links").toArray(),
+                 QJsonArray{QJsonArray{"href=" + lost.toString(QUrl::FullyEncoded)}});
+        QCOMPARE(notice.value("elements").toArray(), (QJsonArray{"h2", "p", "p", "a"}));
+        QCOMPARE(notice.value("text").toString(), lost.toString());
+    }
+
+    // The title is read from the document once its load has finished. An
+    // answer that comes after the next page has started is the old page's:
+    // it must not be shown as the new page's, nor complete it.
+    void aLateTitleIsNotTheNextPages()
+    {
+        QtWebView view(profile, store, nullptr);
+        view.resize(400, 300);
+        view.show();
+        QSignalSpy done(&view, &WebView::DocumentComplete);
+        view.Navigate2(server.url("/untitled").toString());
+        QVERIFY(done.wait(20000));
+        QStringList shown;
+        connect(&view, &WebView::DocumentComplete, this,
+                [&] { shown << view.DocumentTitle(); });
+
+        // When the next page has loaded, its renderer is kept busy before it
+        // hears the view's question for the title (the engine view hears of
+        // the load before the view), and the view goes on to a third page.
+        QWebEnginePage *page = view.engineView()->page();
+        connect(view.engineView(), &QWebEngineView::loadFinished, this, [page] {
+            page->runJavaScript("for (var t = Date.now(); Date.now() - t < 1000;) {}",
+                                QWebEngineScript::ApplicationWorld);
+        }, Qt::SingleShotConnection);
+        connect(page, &QWebEnginePage::loadFinished, this,
+                [&] { view.Navigate2(server.url("/second").toString()); },
+                Qt::SingleShotConnection);
+        view.Navigate2(server.url("/page").toString());
+        // Only the third page completes, under its own title.
+        QTRY_COMPARE_WITH_TIMEOUT(shown, QStringList{"Second page"}, 20000);
+        QCOMPARE(view.DocumentTitle(), QString("Second page"));
+        QCOMPARE(view.LocationURL(), server.url("/second").toString());
     }
 
     // A whole host with the real engine: its first window shows the home page.

@@ -153,6 +153,10 @@ private slots:
         qint32 e = 0;
         QCOMPARE(Module1::increment(e), 1);
         QCOMPARE(Module1::decrement(e), 0);
+        // A whole burst at once, however large, stops at the top too.
+        QCOMPARE(Module1::add(e, 5), 5);
+        QCOMPARE(Module1::add(e, qint64(1) << 40), std::numeric_limits<qint32>::max());
+        QCOMPARE(Module1::add(e, 1), std::numeric_limits<qint32>::max());
     }
 
     void clockFormat_data()

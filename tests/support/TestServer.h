@@ -19,9 +19,12 @@ public:
     }
 
     void page(const QString &path, const QByteArray &html) { m_pages.insert(path, html); }
-    QUrl url(const QString &path) const
+    QUrl url(const QString &path) const { return url(path, QStringLiteral("127.0.0.1")); }
+    // The same pages under another name ("localhost") are another origin and
+    // another site to the engine.
+    QUrl url(const QString &path, const QString &host) const
     {
-        return QUrl(QStringLiteral("http://127.0.0.1:%1%2").arg(m_server.serverPort()).arg(path));
+        return QUrl(QStringLiteral("http://%1:%2%3").arg(host).arg(m_server.serverPort()).arg(path));
     }
     QStringList requests;
 
