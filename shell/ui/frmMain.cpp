@@ -12,7 +12,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
-#include <QDesktopServices>
+#include <QFontDatabase>
 #include <QFile>
 #include <QPlainTextEdit>
 #include <QProcess>
@@ -34,8 +34,7 @@ frmMain::frmMain(SettingsStore &store, WebViewFactory &views, QWidget *parent)
       m_views(views),
       m_workspace(new QWidget(this)),
       m_markvaultPath(QStringLiteral("/opt/Markvault/markvault")),
-      m_programDir(QCoreApplication::applicationDirPath()),
-      m_textViewer([](const QString &path) { return QDesktopServices::openUrl(QUrl::fromLocalFile(path)); })
+      m_programDir(QCoreApplication::applicationDirPath())
 {
     setWindowTitle(QStringLiteral("Lumeno 2.0"));
     setWindowIcon(QIcon(QStringLiteral(":/lumeno.xpm")));
@@ -296,10 +295,28 @@ void frmMain::mnuReadme_Click()
                                       "Please reinstall the program to view the readme."));
         return;
     }
-    // The desktop's viewer for text files, or our own where none starts.
-    if (!m_textViewer(path))
-        showTextFile(path);
+    // Our own viewer: the desktop's may report success and show nothing (a
+    // text viewer that needs a terminal), and the program cannot tell.
+    showTextFile(path);
 }
+
+namespace {
+// A read-only text window that Esc closes, as a dialog would.
+class TextViewer : public QPlainTextEdit
+{
+public:
+    using QPlainTextEdit::QPlainTextEdit;
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override
+    {
+        if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier)
+            close();
+        else
+            QPlainTextEdit::keyPressEvent(event);
+    }
+};
+} // namespace
 
 void frmMain::showTextFile(const QString &path)
 {
@@ -309,15 +326,22 @@ void frmMain::showTextFile(const QString &path)
                        QStringLiteral("\"%1\" could not be read: %2.").arg(path, file.errorString()));
         return;
     }
-    auto *viewer = new QPlainTextEdit(this);
-    viewer->setObjectName(QStringLiteral("readmeViewer"));
-    viewer->setWindowFlag(Qt::Window);
-    viewer->setAttribute(Qt::WA_DeleteOnClose);
-    viewer->setWindowTitle(QStringLiteral("readme.txt - Lumeno 2.0"));
-    viewer->setReadOnly(true);
+    // One viewer, brought forward again with the text as it is now.
+    auto *viewer = findChild<QPlainTextEdit *>(QStringLiteral("readmeViewer"));
+    if (!viewer) {
+        viewer = new TextViewer(this);
+        viewer->setObjectName(QStringLiteral("readmeViewer"));
+        viewer->setWindowFlag(Qt::Window);
+        viewer->setAttribute(Qt::WA_DeleteOnClose);
+        viewer->setWindowTitle(QStringLiteral("readme.txt - Lumeno 2.0"));
+        viewer->setReadOnly(true);
+        viewer->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+        viewer->resize(680, 520);
+    }
     viewer->setPlainText(QString::fromUtf8(file.readAll()));
-    viewer->resize(640, 480);
     viewer->show();
+    viewer->raise();
+    viewer->activateWindow();
 }
 
 void frmMain::mnuWebSupport_Click()

@@ -100,7 +100,6 @@ public:
     static QString supportPage();
     // Where the read-me is looked for, and how a text file is shown.
     void setProgramDirectory(const QString &dir) { m_programDir = dir; }
-    void setTextViewer(std::function<bool(const QString &path)> viewer) { m_textViewer = std::move(viewer); }
     // The browser window in front, if any.
     frmBrowser *frontWindow() const;
 
@@ -125,7 +124,6 @@ private:
     QWidget *m_workspace;
     QString m_markvaultPath;
     QString m_programDir;
-    std::function<bool(const QString &)> m_textViewer;
     QList<QPointer<frmBrowser>> m_windows;
     // Where the next window that is not the first one is shown.
     int m_cascade = 0;
