@@ -1,12 +1,39 @@
 #include "shell/core/Settings.h"
 
 #include <QDir>
+#include <QFileInfo>
+#include <QSaveFile>
 #include <QLocale>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QStringList>
 #include <cmath>
 #include <limits>
+
+namespace {
+// QSettings says only that it failed; this finds the system's reason by
+// trying what it tried, without changing the file.
+QString whyNotWritable(const QString &path)
+{
+    const QFileInfo info(path);
+    if (info.isDir())
+        return QStringLiteral("a folder stands where the file should be");
+    const QString dir = info.absolutePath();
+    if (!QDir().mkpath(dir))
+        return QStringLiteral("the folder \"%1\" could not be made").arg(dir);
+    QSaveFile probe(path);
+    if (!probe.open(QIODevice::WriteOnly))
+        return probe.errorString();
+    const QByteArray bytes(64 * 1024, '\n');
+    if (probe.write(bytes) != bytes.size() || !probe.flush()) {
+        const QString reason = probe.errorString();
+        probe.cancelWriting();
+        return reason;
+    }
+    probe.cancelWriting();
+    return QStringLiteral("the file could not be written");
+}
+} // namespace
 
 IniSettingsStore::IniSettingsStore(const QString &root)
     : m_root(root.isEmpty() ? QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation)
@@ -49,8 +76,12 @@ void IniSettingsStore::SaveSetting(const QString &app, const QString &section,
     s.setValue(section + QLatin1Char('/') + key, text);
     // Written at once, so that nothing stored is lost if the program dies.
     s.sync();
-    m_lastSaveOk = s.status() == QSettings::NoError;
+    if (s.status() == QSettings::NoError)
+        saveSucceeded();
+    else
+        saveFailed({filePath(app), whyNotWritable(filePath(app))});
 }
+
 
 namespace Settings {
 

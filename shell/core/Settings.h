@@ -1,21 +1,50 @@
 #pragma once
 // The per-user settings store and the text forms of the stored options.
 #include <QString>
+#include <functional>
 #include <memory>
 #include <optional>
 
 class QSettings;
 
 // Text values keyed by application, section and key; a missing key gives the
-// caller's default. Nothing is ever deleted.
+// caller's default. Nothing is ever deleted. A value whose save failed is
+// still read back until the program ends.
 class SettingsStore
 {
 public:
+    // Where a save could not go, and the system's reason.
+    struct SaveFailure
+    {
+        QString file;
+        QString reason;
+    };
+    using SaveFailedHandler = std::function<void(const SaveFailure &)>;
+
     virtual ~SettingsStore() = default;
     virtual QString GetSetting(const QString &app, const QString &section, const QString &key,
                                const QString &defaultText) = 0;
     virtual void SaveSetting(const QString &app, const QString &section, const QString &key,
                              const QString &text) = 0;
+
+    // The last save's failure, if it failed.
+    std::optional<SaveFailure> lastSaveFailure() const { return m_lastFailure; }
+    // Told of every failed save, as it happens.
+    void setSaveFailedHandler(SaveFailedHandler handler) { m_onSaveFailed = std::move(handler); }
+
+protected:
+    // Stores report each save's outcome here.
+    void saveSucceeded() { m_lastFailure.reset(); }
+    void saveFailed(const SaveFailure &failure)
+    {
+        m_lastFailure = failure;
+        if (m_onSaveFailed)
+            m_onSaveFailed(failure);
+    }
+
+private:
+    std::optional<SaveFailure> m_lastFailure;
+    SaveFailedHandler m_onSaveFailed;
 };
 
 // The store on disk: one INI file per application under the per-user config
@@ -35,8 +64,6 @@ public:
                      const QString &text) override;
 
     QString filePath(const QString &app) const;
-    // False after a save that could not be written.
-    bool lastSaveSucceeded() const { return m_lastSaveOk; }
 
 private:
     QSettings &settingsFor(const QString &app);
@@ -44,7 +71,6 @@ private:
     QString m_root;
     QString m_openApp;
     std::unique_ptr<QSettings> m_settings;
-    bool m_lastSaveOk = true;
 };
 
 namespace Settings {

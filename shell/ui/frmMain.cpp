@@ -56,10 +56,24 @@ frmMain::frmMain(SettingsStore &store, WebViewFactory &views, QWidget *parent)
     // that has the focus.
     qApp->installEventFilter(this);
     Forms::add(this);
+
+    // Settings that cannot be stored are kept for this run; the user hears of
+    // it once, with the file and the reason.
+    m_store.setSaveFailedHandler([this](const SettingsStore::SaveFailure &failure) {
+        if (m_saveFailureReported)
+            return;
+        m_saveFailureReported = true;
+        Messages::show(this, QMessageBox::Warning, QStringLiteral("Settings"),
+                       QStringLiteral("Lumeno could not save its settings to \"%1\": %2.\n\n"
+                                      "It goes on with them until it ends, but they will not be "
+                                      "there at its next start.")
+                           .arg(failure.file, failure.reason));
+    });
 }
 
 frmMain::~frmMain()
 {
+    m_store.setSaveFailedHandler({});
     qApp->removeEventFilter(this);
     Forms::remove(this);
     for (LoadedForm *form : Forms::loaded()) {

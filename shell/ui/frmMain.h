@@ -128,4 +128,5 @@ private:
     // Where the next window that is not the first one is shown.
     int m_cascade = 0;
     bool m_unloaded = false;
+    bool m_saveFailureReported = false;
 };

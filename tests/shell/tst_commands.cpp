@@ -7,6 +7,7 @@
 #include "support/HostFixture.h"
 
 #include <QCheckBox>
+#include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
@@ -96,6 +97,34 @@ private slots:
         first->cmdClose_Click();
         host->mnuWebSupport->trigger();
         QCOMPARE(host->SB->Panels(3)->text(), QString("Open Windows: 1"));
+    }
+
+    // Settings that cannot be written (a folder where the file should be):
+    // one message for the whole run, naming the file, and the values hold.
+    void aFailedSaveIsReportedOnce()
+    {
+        finish();
+        QTemporaryDir config;
+        QVERIFY(QDir().mkpath(config.filePath("Lumeno2/Lumeno2.ini")));
+        IniSettingsStore disk(config.path());
+        views = std::make_unique<FakeWebViewFactory>();
+        host = std::make_unique<frmMain>(disk, *views);
+        host->setMarkvaultPath(QString());
+        host->Form_Load();
+        host->show();
+        QVERIFY(boxes.isEmpty());
+        host->mnuDisablePopups->trigger();
+        QCOMPARE(boxes.size(), 1);
+        QVERIFY(boxes[0].text.contains(config.filePath("Lumeno2/Lumeno2.ini")));
+        QVERIFY(boxes[0].text.contains("folder"));
+        QVERIFY(KillPopups);
+        QCOMPARE(disk.GetSetting(Settings::AppName, Settings::OptionsSection, Settings::KeyKillPopups, ""),
+                 QString("True"));
+        host->mnuDisablePopups->trigger();
+        host->browserWindows().first()->cmdClose_Click();
+        host->close();
+        QCOMPARE(boxes.size(), 1);
+        host.reset();
     }
 
     void readMeMissing()

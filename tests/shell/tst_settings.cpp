@@ -2,6 +2,8 @@
 // values and the store on disk.
 #include "shell/core/Module1.h"
 #include "shell/core/Settings.h"
+#include "support/AsUser.h"
+#include "support/Files.h"
 #include "support/MemorySettingsStore.h"
 
 #include <QDir>
@@ -187,7 +189,7 @@ private slots:
             store.SaveSetting(AppName, OptionsSection, KeyWindowWidth, "5010");
             store.SaveSetting(AppName, OptionsSection, KeyKillPopups, "True");
             store.SaveSetting(AppName, InternetSection, KeyHomePage, "http://a.example/x?a=1,2");
-            QVERIFY(store.lastSaveSucceeded());
+            QVERIFY(!store.lastSaveFailure());
         }
         const QString file = dir.filePath("Lumeno2/Lumeno2.ini");
         QVERIFY(QFile::exists(file));
@@ -241,9 +243,39 @@ private slots:
         IniSettingsStore store(dir.path());
         Module1::loadOptions(store);
         QCOMPARE(WindowWidth, 6645);
+        QList<SettingsStore::SaveFailure> told;
+        store.setSaveFailedHandler([&](const SettingsStore::SaveFailure &f) { told << f; });
         store.SaveSetting(AppName, OptionsSection, KeyWindowWidth, "5000");
-        QVERIFY(!store.lastSaveSucceeded());
+        QVERIFY(store.lastSaveFailure());
+        QCOMPARE(told.size(), 1);
+        QCOMPARE(told[0].file, dir.filePath("Lumeno2/Lumeno2.ini"));
+        QVERIFY(told[0].reason.contains("folder"));
         QVERIFY(QFileInfo(dir.filePath("Lumeno2/Lumeno2.ini")).isDir());
+        // The value is kept in memory for the rest of the run.
+        QCOMPARE(store.GetSetting(AppName, OptionsSection, KeyWindowWidth, "0"), QString("5000"));
+    }
+
+    // A settings folder the user cannot write (checked as an ordinary user:
+    // root writes anywhere): the failure names the file and the system's reason.
+    void aReadOnlyFolderIsReportedWithItsReason()
+    {
+        QTemporaryDir dir;
+        QVERIFY(QDir().mkpath(dir.filePath("Lumeno2")));
+        writeBytes(dir.filePath("Lumeno2/Lumeno2.ini"), "[Options]\nWindowWidth=3000\n");
+        {
+            AsUser user(dir.path());
+            QVERIFY(QFile::setPermissions(dir.filePath("Lumeno2"), QFileDevice::ReadOwner | QFileDevice::ExeOwner));
+            QVERIFY(QFile::setPermissions(dir.filePath("Lumeno2/Lumeno2.ini"), QFileDevice::ReadOwner));
+            IniSettingsStore store(dir.path());
+            QCOMPARE(store.GetSetting(AppName, OptionsSection, KeyWindowWidth, "0"), QString("3000"));
+            store.SaveSetting(AppName, OptionsSection, KeyWindowWidth, "5000");
+            QVERIFY(store.lastSaveFailure());
+            QCOMPARE(store.lastSaveFailure()->file, dir.filePath("Lumeno2/Lumeno2.ini"));
+            QVERIFY2(store.lastSaveFailure()->reason.contains("ermission"),
+                     qPrintable(store.lastSaveFailure()->reason));
+            QVERIFY(QFile::setPermissions(dir.filePath("Lumeno2"), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner));
+        }
+        QCOMPARE(bytesOf(dir.filePath("Lumeno2/Lumeno2.ini")), QByteArray("[Options]\nWindowWidth=3000\n"));
     }
 };
 

@@ -18,6 +18,10 @@ public:
     {
         values.insert(app + '/' + section + '/' + key, text);
         saves << key + '=' + text;
+        if (failSaves)
+            saveFailed({"memory:" + app, "the test says so"});
+        else
+            saveSucceeded();
     }
     void setOption(const QString &key, const QString &text)
     {
@@ -30,4 +34,5 @@ public:
 
     QMap<QString, QString> values;
     QStringList saves; // "Key=text", in the order saved
+    bool failSaves = false;
 };
