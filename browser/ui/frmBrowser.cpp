@@ -225,6 +225,15 @@ void frmBrowser::Form_Load()
 {
     setWidth(WindowWidth);
     setHeight(WindowHeight);
+    // Never larger than the workspace: the engine would draw a page of any
+    // size it is given, at any cost.
+    if (const QWidget *area = m_host.workspace(); area && area->width() > 0 && area->height() > 0) {
+        if (width() > area->width())
+            setWidth(Layout::toTwips(area->width()));
+        if (height() > area->height())
+            setHeight(Layout::toTwips(area->height()));
+    }
+    m_loadedSize = size();
     wb->setNewWindowsRefused(KillPopups);
     wb->GoHome();
     // Arms the size limit: the user's border drags stop at 135 x 80 pixels.
@@ -332,8 +341,12 @@ void frmBrowser::Unload()
     if (m_unloaded)
         return;
     m_unloaded = true;
-    WindowHeight = Settings::roundHalfEven(Height());
-    WindowWidth = Settings::roundHalfEven(Width());
+    // A size fitted to the workspace at load is no choice of the user's: the
+    // stored one stays as it was unless the window was resized.
+    if (size() != m_loadedSize) {
+        WindowHeight = Settings::roundHalfEven(Height());
+        WindowWidth = Settings::roundHalfEven(Width());
+    }
     Settings::saveInteger(m_host.store(), Settings::KeyWindowHeight, WindowHeight);
     Settings::saveInteger(m_host.store(), Settings::KeyWindowWidth, WindowWidth);
     Forms::remove(this);

@@ -163,6 +163,8 @@ private:
     QWidget *m_client;
     QSize m_minDrag;
     int m_resizeRuns = 0;
+    // The size the window had once loaded and fitted to the workspace.
+    QSize m_loadedSize;
     bool m_unloaded = false;
     Qt::Edges m_dragEdges;
     QPoint m_dragStart;

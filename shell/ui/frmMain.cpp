@@ -18,7 +18,10 @@
 #include <QProcess>
 #include <QUrl>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QKeyEvent>
+#include <QLayout>
+#include <QScreen>
 #include <QLocale>
 #include <QMenuBar>
 #include <QTime>
@@ -127,10 +130,33 @@ void frmMain::Form_Load()
     Module1::loadOptions(m_store);
     setWidth(MainWindowWidth);
     setHeight(MainWindowHeight);
+    fitToScreen();
     mnuDisablePopups->setChecked(KillPopups);
     if (QFileInfo(m_markvaultPath).isFile())
         mnuMarkvault->setVisible(true);
     OpenBrowserWindow();
+}
+
+void frmMain::fitToScreen()
+{
+    // A size stored on another screen, or damaged, must not put the status
+    // bar out of reach nor leave no room for a window. The window manager's
+    // frame is not known before the first show: room is left for a usual one.
+    const QScreen *on = screen() ? screen() : QGuiApplication::primaryScreen();
+    if (on) {
+        const QSize frame(16, 48);
+        const QSize room = on->availableGeometry().size() - frame;
+        const QSize smallest = QSize(480, 360).expandedTo(minimumSizeHint()).boundedTo(room);
+        resize(size().boundedTo(room).expandedTo(smallest));
+        const QRect area = on->availableGeometry();
+        if (!area.contains(QRect(pos(), size() + frame)))
+            move(area.topLeft() + QPoint((area.width() - width() - frame.width()) / 2,
+                                         (area.height() - height() - frame.height()) / 2));
+    }
+    m_loadedSize = size();
+    // The workspace takes its size now, so the first window is fitted to it.
+    if (layout())
+        layout()->activate();
 }
 
 qint32 frmMain::Width() const
@@ -382,8 +408,12 @@ void frmMain::Unload()
     if (m_unloaded)
         return;
     m_unloaded = true;
-    MainWindowHeight = Height();
-    MainWindowWidth = Width();
+    // Stored sizes change only when the user changed the size: a size that
+    // was fitted to this screen at start-up leaves the stored one as it was.
+    if (size() != m_loadedSize) {
+        MainWindowHeight = Height();
+        MainWindowWidth = Width();
+    }
     Settings::saveInteger(m_store, Settings::KeyMainWindowHeight, MainWindowHeight);
     Settings::saveInteger(m_store, Settings::KeyMainWindowWidth, MainWindowWidth);
     for (LoadedForm *form : Forms::loaded()) {

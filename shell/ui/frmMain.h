@@ -117,6 +117,8 @@ private:
     QPoint nextPosition();
     // OpenWindows is the size of the list, and the panel shows it.
     void windowsChanged();
+    // Brings the stored size within the screen's free area.
+    void fitToScreen();
     void showTextFile(const QString &path);
 
     SettingsStore &m_store;
@@ -129,4 +131,6 @@ private:
     int m_cascade = 0;
     bool m_unloaded = false;
     bool m_saveFailureReported = false;
+    // The size the host had once its stored size was fitted to the screen.
+    QSize m_loadedSize;
 };

@@ -4,6 +4,8 @@
 #include "support/HostFixture.h"
 
 #include <QFile>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMouseEvent>
@@ -140,17 +142,59 @@ private slots:
     void storedOptionsAreRestored()
     {
         store->setOption("KillPopups", "true");
-        store->setOption("MainWindowWidth", "12000");
-        store->setOption("MainWindowHeight", "9000");
+        store->setOption("MainWindowWidth", "11025");
+        store->setOption("MainWindowHeight", "8010");
         store->setOption("WindowWidth", "5010");
         store->setOption("WindowHeight", "3000");
         start(false);
         QVERIFY(host->mnuDisablePopups->isChecked());
         QVERIFY(KillPopups);
-        QCOMPARE(host->Width(), 12000);
-        QCOMPARE(host->Height(), 9000);
+        QCOMPARE(host->Width(), 11025);
+        QCOMPARE(host->Height(), 8010);
         QCOMPARE(windows().first()->Width(), 5010);
         QCOMPARE(windows().first()->Height(), 3000);
+    }
+
+    // Sizes stored on a larger screen, or damaged, are fitted before anything
+    // is drawn: the host into the screen's free area (never below a usable
+    // size), the window into the workspace. The stored texts change only
+    // when the user resizes.
+    void storedSizesAreFittedToTheScreen()
+    {
+        const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+        for (const char *host_w : {"38400", "0"}) {
+            init();
+            store->setOption("MainWindowWidth", host_w);
+            store->setOption("MainWindowHeight", QString(host_w) == "0" ? "0" : "21600");
+            store->setOption("WindowWidth", "999999");
+            store->setOption("WindowHeight", "999999");
+            start(false);
+            QVERIFY(area.contains(host->frameGeometry()) || area.contains(host->geometry()));
+            QVERIFY2(host->width() >= qMin(480, area.width() - 16), qPrintable(QString::number(host->width())));
+            QVERIFY(host->height() >= qMin(360, area.height() - 48));
+            frmBrowser *w = windows().first();
+            QVERIFY(w->width() <= host->workspace()->width());
+            QVERIFY(w->height() <= host->workspace()->height());
+            QVERIFY(w->width() >= 135 && w->height() >= 80);
+            // A window opened later is fitted the same way.
+            frmBrowser *next = host->OpenBrowserWindow();
+            QVERIFY(next->width() <= host->workspace()->width());
+            next->cmdClose_Click();
+            QVERIFY(host->close());
+            QCOMPARE(store->option("WindowWidth"), QString("999999"));
+            QCOMPARE(store->option("WindowHeight"), QString("999999"));
+            QCOMPARE(store->option("MainWindowWidth"), QString(host_w) == "0" ? QString("0") : QString("38400"));
+            cleanup();
+        }
+        // A size the user makes is stored.
+        init();
+        store->setOption("MainWindowWidth", "38400");
+        start(false);
+        host->resize(600, 420);
+        windows().first()->setWidth(4500);
+        QVERIFY(host->close());
+        QCOMPARE(store->option("MainWindowWidth"), QString("9000"));
+        QCOMPARE(store->option("WindowWidth"), QString("4500"));
     }
 
     void markvaultShownWhenItsProgramExists()
@@ -265,14 +309,14 @@ private slots:
         a->setHeight(3000);
         b->setWidth(6000);
         b->setHeight(3600);
-        host->setWidth(12000);
+        host->setWidth(11025);
         host->setHeight(8010);
         // The window opened first is the older form, even after the other was raised.
         a->raise();
         QSignalSpy ended(host.get(), &frmMain::unloaded);
         QVERIFY(host->close());
         QCOMPARE(ended.count(), 1);
-        QCOMPARE(store->saves, (QStringList{"MainWindowHeight=8010", "MainWindowWidth=12000",
+        QCOMPARE(store->saves, (QStringList{"MainWindowHeight=8010", "MainWindowWidth=11025",
                                             "WindowHeight=3000", "WindowWidth=4500",
                                             "WindowHeight=3600", "WindowWidth=6000"}));
         QCOMPARE(OpenWindows, 0);
@@ -282,7 +326,7 @@ private slots:
         host.reset();
         Module1::resetSharedState();
         start(false);
-        QCOMPARE(host->Width(), 12000);
+        QCOMPARE(host->Width(), 11025);
         QCOMPARE(host->Height(), 8010);
         QCOMPARE(windows().first()->Width(), 6000);
         QCOMPARE(windows().first()->Height(), 3600);
