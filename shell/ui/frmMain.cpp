@@ -121,7 +121,7 @@ void frmMain::buildMenus()
     });
 }
 
-void frmMain::Form_Load()
+void frmMain::Form_Load(const QStringList &addresses)
 {
     mnuQuit->setText(QStringLiteral("Quit\tAlt+F4"));
     Module1::loadOptions(m_store);
@@ -130,7 +130,23 @@ void frmMain::Form_Load()
     mnuDisablePopups->setChecked(KillPopups);
     if (QFileInfo(m_markvaultPath).isFile())
         mnuMarkvault->setVisible(true);
-    OpenBrowserWindow();
+    openWindow(addresses.value(0), Placement::HomeIfFirst);
+    for (qsizetype i = 1; i < addresses.size(); ++i)
+        openWindow(addresses[i], Placement::WhereItAppears);
+}
+
+void frmMain::openHandedOver(const QStringList &addresses)
+{
+    if (m_unloaded)
+        return;
+    if (addresses.isEmpty())
+        OpenBrowserWindow();
+    for (const QString &address : addresses)
+        openWindow(address, Placement::HomeIfFirst);
+    if (isMinimized())
+        showNormal();
+    raise();
+    activateWindow();
 }
 
 qint32 frmMain::Width() const

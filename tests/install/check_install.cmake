@@ -27,6 +27,13 @@ file(REAL_PATH "${PREFIX}/lib/lumeno/lumeno" program)
 if(NOT target STREQUAL program)
   fail("bin/lumeno leads to ${target}, not the program")
 endif()
+# The installed program answers from the link, without a display.
+execute_process(COMMAND "${PREFIX}/bin/lumeno" --version RESULT_VARIABLE rc
+                OUTPUT_VARIABLE version ERROR_VARIABLE err)
+if(NOT rc EQUAL 0 OR NOT version MATCHES "^Lumeno [0-9]+\\.[0-9]+\n$")
+  fail("bin/lumeno --version gave ${rc}: '${version}' ${err}")
+endif()
+
 # The desktop entry: started with the addresses it is given, offered for
 # web pages and web links.
 set(desktop "${PREFIX}/share/applications/lumeno.desktop")
