@@ -215,6 +215,18 @@ QList<frmBrowser *> frmMain::browserWindows() const
     return list;
 }
 
+void frmMain::switchWindow(frmBrowser *from, int step)
+{
+    const QList<frmBrowser *> windows = browserWindows();
+    const qsizetype at = windows.indexOf(from);
+    if (at < 0 || windows.size() < 2)
+        return;
+    const qsizetype n = windows.size();
+    frmBrowser *next = windows[((at + step) % n + n) % n];
+    next->raise();
+    next->focusPage();
+}
+
 void frmMain::browserWindowClosed(frmBrowser *window)
 {
     m_windows.removeAll(window);
@@ -419,8 +431,12 @@ bool frmMain::eventFilter(QObject *watched, QEvent *event)
         QWidget *focus = QApplication::focusWidget();
         if (watched == focus) {
             auto *key = static_cast<QKeyEvent *>(event);
-            if (frmBrowser *window = frmBrowser::containing(focus))
-                window->Form_KeyDown(key->key(), key->modifiers());
+            if (frmBrowser *window = frmBrowser::containing(focus)) {
+                // A browser's keys are taken here, before the page or the
+                // box that has the focus sees them.
+                if (window->Form_KeyDown(key->key(), key->modifiers()))
+                    return true;
+            }
             else if (key->key() == Qt::Key_F1 && focus->window() == this)
                 mnuReadme_Click();
         }

@@ -67,6 +67,7 @@ public:
     void showReadme() override { mnuReadme_Click(); }
     void closeHost() override { close(); }
     void takeFocus() override { setFocus(Qt::OtherFocusReason); }
+    void switchWindow(frmBrowser *from, int step) override;
     // Where the bookmark manager is looked for at start-up.
     void setMarkvaultPath(const QString &path) { m_markvaultPath = path; }
 
