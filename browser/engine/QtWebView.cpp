@@ -8,6 +8,7 @@
 #include <QAction>
 #include <QPointer>
 #include <QRandomGenerator>
+#include <QWebEngineFindTextResult>
 #include <QWebEngineHistory>
 #include <QWebEngineNewWindowRequest>
 #include <QWebEnginePage>
@@ -68,6 +69,11 @@ void QtWebView::prepareEnvironment()
 QString QtWebView::startPage()
 {
     return QStringLiteral("qrc:/start.html");
+}
+
+bool QtWebView::isOwnPage(const QUrl &url)
+{
+    return url.scheme() == QLatin1String("qrc");
 }
 
 QUrl QtWebView::addressToUrl(const QString &text)
@@ -143,7 +149,9 @@ void QtWebView::Navigate2(const QString &URL)
 
 QString QtWebView::LocationURL() const
 {
-    return (m_crashed.isEmpty() ? m_page->url() : m_crashed).toString();
+    const QUrl url = m_crashed.isEmpty() ? m_page->url() : m_crashed;
+    // Empty is what the home-page setting takes for the start page, too.
+    return isOwnPage(url) ? QString() : url.toString();
 }
 
 QString QtWebView::LocationName() const
@@ -169,7 +177,7 @@ void QtWebView::announce(const QUrl &url)
     if (url == m_announced)
         return;
     m_announced = url;
-    emit BeforeNavigate2(url.toString());
+    emit BeforeNavigate2(isOwnPage(url) ? QString() : url.toString());
 }
 
 void QtWebView::emitHistoryState()
@@ -239,4 +247,24 @@ void QtWebView::handleNewWindow(QWebEngineNewWindowRequest &request)
 void QtWebView::resizeEvent(QResizeEvent *)
 {
     m_view->setGeometry(rect());
+}
+
+void QtWebView::find(const QString &text, bool backward, FindResult done)
+{
+    const QWebEnginePage::FindFlags flags = backward ? QWebEnginePage::FindBackward
+                                                     : QWebEnginePage::FindFlags();
+    m_page->findText(text, flags, [done](const QWebEngineFindTextResult &result) {
+        if (done)
+            done(result.activeMatch(), result.numberOfMatches());
+    });
+}
+
+void QtWebView::setZoomFactor(qreal factor)
+{
+    m_view->setZoomFactor(factor);
+}
+
+qreal QtWebView::zoomFactor() const
+{
+    return m_view->zoomFactor();
 }

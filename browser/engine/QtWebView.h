@@ -30,12 +30,18 @@ public:
     QString DocumentTitle() const override;
 
     void setNewWindowsRefused(bool refused) override;
+    void find(const QString &text, bool backward, FindResult done) override;
+    void setZoomFactor(qreal factor) override;
+    qreal zoomFactor() const override;
 
     // Sets up how the engine runs; call before the application object exists.
     static void prepareEnvironment();
 
     // The page opened when no home page is set: shipped with the program.
     static QString startPage();
+    // A page of the program's own resources, whose internal address is shown
+    // to nobody: the address box stays empty on it.
+    static bool isOwnPage(const QUrl &url);
     // How a typed address is read: "example.org" is a web address, "/tmp/a.html"
     // a file; an empty or unusable text gives an invalid URL.
     static QUrl addressToUrl(const QString &text);

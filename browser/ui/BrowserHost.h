@@ -20,6 +20,9 @@ public:
     virtual void closeHost() = 0;
     // Where the focus goes when a window closes.
     virtual void takeFocus() = 0;
+    // Brings the next (step 1) or previous (-1) browser window forward, in
+    // the order they were opened, round at the ends.
+    virtual void switchWindow(frmBrowser *from, int step) = 0;
 
 protected:
     ~BrowserHost() = default;

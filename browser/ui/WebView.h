@@ -5,6 +5,7 @@
 #include "browser/core/Layout.h"
 
 #include <QWidget>
+#include <functional>
 
 class WebView : public QWidget
 {
@@ -27,6 +28,15 @@ public:
     virtual QString LocationName() const = 0;
     // The title the document itself declares; empty when it has none.
     virtual QString DocumentTitle() const = 0;
+
+    // Looks for text in the page, forward or backward from the match shown;
+    // an empty text ends the search and its highlighting. done gets the
+    // match now shown (from 1) and how many there are, 0 for none.
+    using FindResult = std::function<void(int active, int total)>;
+    virtual void find(const QString &text, bool backward, FindResult done) = 0;
+    // The page's zoom, 1.0 for 100 %; it stays with the view across pages.
+    virtual void setZoomFactor(qreal factor) = 0;
+    virtual qreal zoomFactor() const = 0;
 
     // Whether pages are to refuse new windows themselves, before the engine
     // builds anything for them. Requests that still reach the engine come

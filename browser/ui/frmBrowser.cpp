@@ -43,6 +43,7 @@ frmBrowser::frmBrowser(BrowserHost &host, WebViewFactory &views, QWidget *parent
     buildStrip();
     buildMenus();
     connectView();
+    buildFindBar();
     connect(qApp, &QApplication::focusChanged, this, &frmBrowser::onFocusChanged);
     Forms::add(this);
 }
@@ -157,6 +158,11 @@ void frmBrowser::buildMenus()
     mnuPopUp = new QMenu(QStringLiteral("Popup"), this);
     mnuAddFav = mnuPopUp->addAction(QStringLiteral("Add to Favorites"));
     mnuEditFavs = mnuPopUp->addAction(QStringLiteral("Edit Favorites"));
+    // The key is shown beside the item; the window's key handling does the
+    // work (see frmBrowserKeys.cpp), so the item's own shortcut only acts
+    // while its menu is open.
+    mnuAddFav->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_D));
+    mnuAddFav->setShortcutContext(Qt::WidgetShortcut);
     mnuSep1 = mnuPopUp->addSeparator();
     mnuFavorites = mnuPopUp->addMenu(QStringLiteral("Favorites"));
     mnuFavorites->setObjectName(QStringLiteral("mnuFavorites"));
@@ -176,6 +182,8 @@ void frmBrowser::buildMenus()
     mnuMaximize = mnuSystem->addAction(QStringLiteral("Maximize"));
     mnuSysSep = mnuSystem->addSeparator();
     mnuClose = mnuSystem->addAction(QStringLiteral("Close"));
+    mnuClose->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_W));
+    mnuClose->setShortcutContext(Qt::WidgetShortcut);
     mnuSystem->setDefaultAction(mnuMaximize);
     connect(mnuMaximize, &QAction::triggered, this, &frmBrowser::mnuMaximize_Click);
     connect(mnuClose, &QAction::triggered, this, &frmBrowser::mnuClose_Click);
@@ -317,7 +325,7 @@ void frmBrowser::Form_Resize()
     place(cmdClose, l.cmdClose);
     place(imgFavs, l.imgFavs);
     place(lblTitle, l.lblTitle);
-    wb->Move(l.wb);
+    placeView(l.wb);
 }
 
 void frmBrowser::cmdClose_MouseUp()
@@ -379,10 +387,11 @@ void frmBrowser::wb_GotFocus()
     raise();
 }
 
-void frmBrowser::Form_KeyDown(int KeyCode, Qt::KeyboardModifiers Shift)
+bool frmBrowser::Form_KeyDown(int KeyCode, Qt::KeyboardModifiers Shift)
 {
     if (KeyCode == Qt::Key_F1)
         m_host.showReadme();
     if (KeyCode == Qt::Key_F4 && (Shift & ~Qt::KeypadModifier) == Qt::AltModifier)
         m_host.closeHost();
+    return browserKey(KeyCode, Shift);
 }

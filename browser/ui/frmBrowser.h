@@ -9,6 +9,7 @@
 #include <QWidget>
 
 class AddressBox;
+class FindBar;
 class QAction;
 class QLabel;
 class QMenu;
@@ -52,7 +53,8 @@ public:
     QSize minimumDragSize() const { return m_minDrag; }
 
     void Form_Resize();
-    void Form_KeyDown(int KeyCode, Qt::KeyboardModifiers Shift);
+    // Returns whether the key was taken, so that nothing else sees it.
+    bool Form_KeyDown(int KeyCode, Qt::KeyboardModifiers Shift);
     void Form_GotFocus();
     void wb_GotFocus();
     void cmdClose_Click();
@@ -128,6 +130,14 @@ public:
     AddressBox *txtURL;
     QToolButton *cmdGo;
 
+    // Browsers' keyboard habits (see frmBrowserKeys.cpp).
+    void focusAddressBox();
+    void findInPage();
+    void zoomIn();
+    void zoomOut();
+    void zoomReset();
+    FindBar *findBar;
+
     // The client area: everything inside the sizable border.
     QWidget *client() const { return m_client; }
 
@@ -145,6 +155,10 @@ private:
     void buildStrip();
     void buildMenus();
     void connectView();
+    void buildFindBar();
+    bool browserKey(int key, Qt::KeyboardModifiers modifiers);
+    // The page view in the area the layout gives it, less the find bar.
+    void placeView(const TwipRect &area);
     QToolButton *stripButton(const char *name, const char *picture, const TwipRect &at, const QString &toolTip);
     void onFocusChanged(QWidget *old, QWidget *now);
     Qt::Edges edgesAt(const QPoint &pos) const;

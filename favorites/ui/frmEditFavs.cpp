@@ -1,5 +1,6 @@
 #include "favorites/ui/frmEditFavs.h"
 
+#include "favorites/ui/FavoritesExchange.h"
 #include "shell/ui/Twips.h"
 #include "shell/ui/Messages.h"
 
@@ -7,6 +8,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPainter>
 #include <QPushButton>
 #include <QTreeWidget>
@@ -82,6 +84,16 @@ frmEditFavs::frmEditFavs(QWidget *owner)
     place(cmdRemove, 2370, 3540, 1155, 375);
     cmdDone = new QPushButton(QStringLiteral("Done"), this);
     place(cmdDone, 4620, 3540, 1155, 375);
+    // In the gap before Done: the exchange with other browsers.
+    cmdMore = new QPushButton(QStringLiteral("More"), this);
+    place(cmdMore, 3570, 3540, 1005, 375);
+    auto *more = new QMenu(cmdMore);
+    mnuImport = more->addAction(QStringLiteral("Import Favorites..."));
+    mnuExport = more->addAction(QStringLiteral("Export Favorites..."));
+    cmdMore->setMenu(more);
+    cmdMore->setAutoDefault(false);
+    connect(mnuImport, &QAction::triggered, this, &frmEditFavs::mnuImport_Click);
+    connect(mnuExport, &QAction::triggered, this, &frmEditFavs::mnuExport_Click);
     for (QPushButton *b : {cmdUpdate, cmdMoveUp, cmdMoveDown, cmdRemove, cmdDone})
         b->setAutoDefault(false);
     cmdDone->setDefault(true);
@@ -96,6 +108,7 @@ frmEditFavs::frmEditFavs(QWidget *owner)
     setTabOrder(cmdUpdate, cmdMoveUp);
     setTabOrder(cmdMoveUp, cmdMoveDown);
     setTabOrder(cmdMoveDown, cmdRemove);
+    setTabOrder(cmdRemove, cmdMore);
 
     connect(lstFavs, &QTreeWidget::itemClicked, this,
             [this](QTreeWidgetItem *item) { lstFavs_ItemClick(item); });
@@ -133,6 +146,8 @@ void frmEditFavs::LoadFavoritesList()
                                               "keeps what it holds."));
         setWindowTitle(QStringLiteral("Favorites (read-only)"));
         lstFavs->setEnabled(false);
+        mnuImport->setEnabled(false);
+        mnuExport->setEnabled(false);
         cmdDone->setText(QStringLiteral("Close"));
         return;
     }
@@ -256,6 +271,27 @@ void frmEditFavs::cmdDone_Click()
         return;
     }
     accept();
+}
+
+void frmEditFavs::mnuImport_Click()
+{
+    if (m_readOnly)
+        return;
+    const QList<FavoriteEntry> added = FavoritesExchange::importFrom(this, rows());
+    QList<QTreeWidgetItem *> items;
+    for (const FavoriteEntry &e : added)
+        items << new FavoriteItem(QStringList{e.Title, e.URL});
+    m_filling = true;
+    lstFavs->addTopLevelItems(items);
+    m_filling = false;
+    if (!items.isEmpty())
+        lstFavs->scrollToItem(items.last());
+}
+
+void frmEditFavs::mnuExport_Click()
+{
+    if (!m_readOnly)
+        FavoritesExchange::exportTo(this, rows());
 }
 
 void frmEditFavs::paintEvent(QPaintEvent *)

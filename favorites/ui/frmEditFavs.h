@@ -6,6 +6,7 @@
 
 #include <QDialog>
 
+class QAction;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
@@ -27,6 +28,11 @@ public:
     void cmdMoveUp_Click();
     void cmdMoveDown_Click();
     void cmdDone_Click();
+    // Bookmark files of other browsers: an import adds to the list, which
+    // reaches the file on Done like any edit; an export writes the list as
+    // it stands.
+    void mnuImport_Click();
+    void mnuExport_Click();
 
     // The rows as they stand, in display order.
     QList<FavoriteEntry> rows() const;
@@ -48,6 +54,9 @@ public:
     QPushButton *cmdMoveDown;
     QPushButton *cmdRemove;
     QPushButton *cmdDone;
+    QPushButton *cmdMore;
+    QAction *mnuImport;
+    QAction *mnuExport;
 
 protected:
     void paintEvent(QPaintEvent *event) override;

@@ -1,9 +1,14 @@
 #include "browser/engine/QtWebView.h"
 #include "browser/engine/QtWebViewFactory.h"
+#include "shell/app/SingleInstance.h"
+#include "shell/core/CommandLine.h"
 #include "shell/core/Settings.h"
 #include "shell/ui/frmMain.h"
 
 #include <QApplication>
+#include <QDir>
+#include <cstdio>
+#include <memory>
 #include <QSocketNotifier>
 #include <QStandardPaths>
 #include <QWebEngineProfile>
@@ -43,14 +48,60 @@ void closeOnTerminate(frmMain &host)
 }
 } // namespace
 
+namespace {
+void print(FILE *to, const QString &text)
+{
+    std::fputs(text.toLocal8Bit().constData(), to);
+}
+} // namespace
+
 int main(int argc, char *argv[])
 {
+    // Read before anything needs a display, so that --help works anywhere.
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    const CommandLine::Request request = CommandLine::parse(arguments, QDir::currentPath());
+    switch (request.action) {
+    case CommandLine::Request::ShowHelp:
+    case CommandLine::Request::ShowVersion:
+        print(stdout, request.text);
+        return 0;
+    case CommandLine::Request::Fail:
+        print(stderr, request.text);
+        return request.exitCode;
+    case CommandLine::Request::Run:
+        break;
+    }
+    for (const QString &unusable : request.unusable)
+        print(stderr, QStringLiteral("lumeno: \"%1\" is no address; left out.\n").arg(unusable));
+
     QCoreApplication::setOrganizationName(Settings::AppName);
     QCoreApplication::setApplicationName(Settings::AppName);
     QCoreApplication::setApplicationVersion(QStringLiteral("%1.%2").arg(LUMENO_VERSION_MAJOR).arg(LUMENO_VERSION_MINOR));
     QtWebView::prepareEnvironment();
     QApplication app(argc, argv);
     app.setWindowIcon(QIcon(QStringLiteral(":/lumeno.xpm")));
+    // The desktop entry's name, so that the desktop ties the windows to it.
+    QGuiApplication::setDesktopFileName(QStringLiteral("lumeno"));
+
+    // One Lumeno per user and display: a later start hands its addresses to
+    // the running one and ends. Where that cannot be done, this one runs on
+    // its own rather than not at all.
+    std::unique_ptr<SingleInstance> instance;
+    if (!request.newInstance) {
+        QString why;
+        const QString socket = SingleInstance::socketPathFor(QProcessEnvironment::systemEnvironment(), &why);
+        SingleInstance::Outcome outcome = SingleInstance::Alone;
+        if (!socket.isEmpty()) {
+            instance = std::make_unique<SingleInstance>(socket);
+            outcome = instance->start(request.addresses, &why);
+        }
+        if (outcome == SingleInstance::HandedOver)
+            return 0;
+        if (outcome == SingleInstance::Alone)
+            print(stderr, QStringLiteral("lumeno: starting on its own: %1.\n").arg(why));
+    }
 
     IniSettingsStore store;
     // Cookies, cache and history persist under the per-user data directory.
@@ -64,7 +115,9 @@ int main(int argc, char *argv[])
         frmMain host(store, views);
         QObject::connect(&host, &frmMain::unloaded, &app, &QApplication::quit, Qt::QueuedConnection);
         closeOnTerminate(host);
-        host.Form_Load();
+        if (instance)
+            QObject::connect(instance.get(), &SingleInstance::openRequested, &host, &frmMain::openHandedOver);
+        host.Form_Load(request.addresses);
         host.show();
         rc = app.exec();
     }

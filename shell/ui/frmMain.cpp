@@ -124,7 +124,7 @@ void frmMain::buildMenus()
     });
 }
 
-void frmMain::Form_Load()
+void frmMain::Form_Load(const QStringList &addresses)
 {
     mnuQuit->setText(QStringLiteral("Quit\tAlt+F4"));
     Module1::loadOptions(m_store);
@@ -134,7 +134,23 @@ void frmMain::Form_Load()
     mnuDisablePopups->setChecked(KillPopups);
     if (QFileInfo(m_markvaultPath).isFile())
         mnuMarkvault->setVisible(true);
-    OpenBrowserWindow();
+    openWindow(addresses.value(0), Placement::HomeIfFirst);
+    for (qsizetype i = 1; i < addresses.size(); ++i)
+        openWindow(addresses[i], Placement::WhereItAppears);
+}
+
+void frmMain::openHandedOver(const QStringList &addresses)
+{
+    if (m_unloaded)
+        return;
+    if (addresses.isEmpty())
+        OpenBrowserWindow();
+    for (const QString &address : addresses)
+        openWindow(address, Placement::HomeIfFirst);
+    if (isMinimized())
+        showNormal();
+    raise();
+    activateWindow();
 }
 
 void frmMain::fitToScreen()
@@ -223,6 +239,18 @@ QList<frmBrowser *> frmMain::browserWindows() const
         if (window)
             list << window;
     return list;
+}
+
+void frmMain::switchWindow(frmBrowser *from, int step)
+{
+    const QList<frmBrowser *> windows = browserWindows();
+    const qsizetype at = windows.indexOf(from);
+    if (at < 0 || windows.size() < 2)
+        return;
+    const qsizetype n = windows.size();
+    frmBrowser *next = windows[((at + step) % n + n) % n];
+    next->raise();
+    next->focusPage();
 }
 
 void frmMain::browserWindowClosed(frmBrowser *window)
@@ -433,8 +461,12 @@ bool frmMain::eventFilter(QObject *watched, QEvent *event)
         QWidget *focus = QApplication::focusWidget();
         if (watched == focus) {
             auto *key = static_cast<QKeyEvent *>(event);
-            if (frmBrowser *window = frmBrowser::containing(focus))
-                window->Form_KeyDown(key->key(), key->modifiers());
+            if (frmBrowser *window = frmBrowser::containing(focus)) {
+                // A browser's keys are taken here, before the page or the
+                // box that has the focus sees them.
+                if (window->Form_KeyDown(key->key(), key->modifiers()))
+                    return true;
+            }
             else if (key->key() == Qt::Key_F1 && focus->window() == this)
                 mnuReadme_Click();
         }

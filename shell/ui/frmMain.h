@@ -26,8 +26,10 @@ public:
     frmMain(SettingsStore &store, WebViewFactory &views, QWidget *parent = nullptr);
     ~frmMain() override;
 
-    // Restores the options and the host's size and opens the first window.
-    void Form_Load();
+    // Restores the options and the host's size and opens the first window:
+    // on the first address given, each further address in a window of its
+    // own; with none, on the home page.
+    void Form_Load(const QStringList &addresses = {});
     // Stores the host's size and unloads every form. Runs once.
     void Unload() override;
     QWidget *formWidget() override { return this; }
@@ -47,6 +49,9 @@ public:
     frmBrowser *openWindow(const QString &address, Placement placement);
     // A window on its home page; the first of an empty host goes to (60, 60).
     frmBrowser *OpenBrowserWindow();
+    // Addresses a later start of the program handed over: each opens in a
+    // new window (none: one on the home page), and the host comes forward.
+    void openHandedOver(const QStringList &addresses);
     // The open browser windows, oldest first.
     QList<frmBrowser *> browserWindows() const;
 
@@ -62,6 +67,7 @@ public:
     void showReadme() override { mnuReadme_Click(); }
     void closeHost() override { close(); }
     void takeFocus() override { setFocus(Qt::OtherFocusReason); }
+    void switchWindow(frmBrowser *from, int step) override;
     // Where the bookmark manager is looked for at start-up.
     void setMarkvaultPath(const QString &path) { m_markvaultPath = path; }
 

@@ -23,6 +23,18 @@ public:
         calls << QStringLiteral("refuse:") + (refused ? "true" : "false");
     }
 
+    void find(const QString &text, bool backward, FindResult done) override
+    {
+        calls << QStringLiteral("find:") + (backward ? "<" : ">") + text;
+        finds << done;
+    }
+    void setZoomFactor(qreal factor) override
+    {
+        calls << QStringLiteral("zoom:%1").arg(factor);
+        zoom = factor;
+    }
+    qreal zoomFactor() const override { return zoom; }
+
     QString LocationURL() const override { return url; }
     QString LocationName() const override { return title; }
     QString DocumentTitle() const override { return title; }
@@ -36,6 +48,9 @@ public:
     }
 
     QStringList calls;
+    // The answers find() is waiting for, oldest first.
+    QList<FindResult> finds;
+    qreal zoom = 1.0;
     QString url;
     QString title;
 };

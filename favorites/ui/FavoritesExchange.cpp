@@ -1,0 +1,66 @@
+#include "favorites/ui/FavoritesExchange.h"
+
+#include "favorites/core/BookmarksHtml.h"
+#include "shell/ui/FileDialogs.h"
+#include "shell/ui/Messages.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace FavoritesExchange {
+
+namespace {
+const QString Filter = QStringLiteral("Bookmark files (*.html *.htm);;All files (*)");
+
+// Where the last file was chosen, so the next dialog starts there.
+QString &lastDirectory()
+{
+    static QString dir = QDir::homePath();
+    return dir;
+}
+} // namespace
+
+QList<FavoriteEntry> importFrom(QWidget *parent, const QList<FavoriteEntry> &current)
+{
+    const QString title = QStringLiteral("Import Favorites");
+    const QString path = FileDialogs::openFile(parent, title, lastDirectory(), Filter);
+    if (path.isEmpty())
+        return {};
+    lastDirectory() = QFileInfo(path).absolutePath();
+    BookmarksHtml::Import read;
+    QString error;
+    if (!BookmarksHtml::readFile(path, &read, &error)) {
+        Messages::show(parent, QMessageBox::Warning, title, error);
+        return {};
+    }
+    int added = 0;
+    const QList<FavoriteEntry> merged = BookmarksHtml::merge(current, read.entries, &added);
+    QString text = read.summary();
+    if (added == 0 && !read.entries.isEmpty())
+        text += QStringLiteral("\n\nThe list already has every one of their addresses: nothing was added.");
+    else if (added > 0)
+        text += QStringLiteral("\n\n%1 added to the end of the list. They are kept when you click Done.")
+                    .arg(added == 1 ? QStringLiteral("1 new favorite was")
+                                    : QStringLiteral("%1 new favorites were").arg(added));
+    Messages::show(parent, read.complete && read.recognised ? QMessageBox::Information : QMessageBox::Warning,
+                   title, text);
+    return merged.mid(current.size());
+}
+
+bool exportTo(QWidget *parent, const QList<FavoriteEntry> &entries)
+{
+    const QString title = QStringLiteral("Export Favorites");
+    const QString path = FileDialogs::saveFile(
+        parent, title, lastDirectory() + QStringLiteral("/favorites.html"), Filter);
+    if (path.isEmpty())
+        return false;
+    lastDirectory() = QFileInfo(path).absolutePath();
+    QString error;
+    if (!BookmarksHtml::writeFile(path, entries, &error)) {
+        Messages::show(parent, QMessageBox::Warning, title, error);
+        return false;
+    }
+    return true;
+}
+
+} // namespace FavoritesExchange
