@@ -43,21 +43,20 @@ HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, os.path.join(HERE, "peer"))
 import bench as pb  # noqa: E402  (the loopback server, Xvfb, process tree, PSS)
 
-HEAD_BIN = "/tmp/lumeno-bench-build/lumeno"
-NOPPS_BIN = "/tmp/lumeno-bench-build-nopps/lumeno"
+HEAD_BIN = "/tmp/lumeno-bench-build/lumeno"  # bench/build.sh builds it there
 BASE_FLAGS = "--disable-gpu"
 
 # name, binary, QTWEBENGINE_CHROMIUM_FLAGS, what it is
 MODELS = [
-    ("process-per-site", HEAD_BIN, BASE_FLAGS,
-     "as committed: the program appends --process-per-site"),
-    ("per-site-instance", NOPPS_BIN, BASE_FLAGS,
-     "Chromium's default (build without the --process-per-site line)"),
-    ("limit=1", NOPPS_BIN, BASE_FLAGS + " --renderer-process-limit=1",
+    ("process-per-site", HEAD_BIN, BASE_FLAGS + " --process-per-site",
+     "one renderer per site"),
+    ("per-site-instance", HEAD_BIN, BASE_FLAGS,
+     "as committed: Chromium's default, one renderer per window"),
+    ("limit=1", HEAD_BIN, BASE_FLAGS + " --renderer-process-limit=1",
      "default model, at most 1 renderer"),
-    ("limit=2", NOPPS_BIN, BASE_FLAGS + " --renderer-process-limit=2",
+    ("limit=2", HEAD_BIN, BASE_FLAGS + " --renderer-process-limit=2",
      "default model, at most 2 renderers"),
-    ("limit=4", NOPPS_BIN, BASE_FLAGS + " --renderer-process-limit=4",
+    ("limit=4", HEAD_BIN, BASE_FLAGS + " --renderer-process-limit=4",
      "default model, at most 4 renderers"),
 ]
 
@@ -295,8 +294,7 @@ def summary(cfgs, results, args):
     for cfg in cfgs:
         rs = [r for r in results if r["config"] == cfg[0]]
         full = [r for r in rs if r["kind"] == "full"]
-        row = [cfg[0], f"`{cfg[2]}`" + (" + `--process-per-site` (added by the program)" if cfg[1] == HEAD_BIN
-                                        and "--process-per-site" not in cfg[2] else ""),
+        row = [cfg[0], f"`{cfg[2]}`",
                mmm([r.get("startup_ms") for r in rs])]
         for n in args.windows:
             ms = [r["windows"][n] for r in full if n in r.get("windows", {})]
@@ -330,8 +328,7 @@ def main():
                                  formatter_class=argparse.RawDescriptionHelpFormatter)
     ap.add_argument("--bin", default=HEAD_BIN, help="the program (default: bench/build.sh's)")
     ap.add_argument("--flags", default=BASE_FLAGS,
-                    help="QTWEBENGINE_CHROMIUM_FLAGS for --bin (the program appends "
-                         "--process-per-site to it); default %(default)s")
+                    help="QTWEBENGINE_CHROMIUM_FLAGS for --bin; default %(default)s")
     ap.add_argument("--name", default=None, help="label of the --bin/--flags configuration")
     ap.add_argument("--env", action="append", default=[], metavar="K=V",
                     help="extra environment for the program, every configuration")

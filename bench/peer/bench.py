@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
-"""Side-by-side browser measurement harness (Python 3 stdlib only, Linux, X11/Xvfb).
+"""Lumeno's side-by-side browser measurement harness (Python 3 stdlib only, Linux, X11/Xvfb).
 
-Copy of shared/peer-bench/bench.py with two changes (see bench/peer/README.md):
+The project's own harness, started from the shared peer-bench's bench.py and grown
+since; what it changed is listed in bench/README.md ("Changes to the shared harness"):
   - a page URL with k=seq gets its k from the server: the n-th request of /page or
     /popup for a token is page k=n, so a program whose every window opens the same
     home page still sends beacons k=1..N;
