@@ -4,9 +4,14 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
+#include <QDateTime>
+#include <QTemporaryFile>
 #include <QStandardPaths>
 
+#include <cerrno>
+#include <fcntl.h>
+#include <cstring>
+#include <csignal>
 #include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -70,22 +75,63 @@ QString FavoritesFilePath(const QString &userName)
     if (QFileInfo::exists(inProgramDir))
         return inProgramDir;
     const QFileInfo dir(programDirectory());
-    if (dir.isDir() && dir.isWritable() && access(QFile::encodeName(dir.filePath()).constData(), W_OK) == 0)
+    // The effective ids decide, as they do for the write itself.
+    if (dir.isDir() && faccessat(AT_FDCWD, QFile::encodeName(dir.filePath()).constData(), W_OK, AT_EACCESS) == 0)
         return inProgramDir;
     return dataDirectory() + QLatin1Char('/') + name;
 }
 
+namespace {
+// Makes a folder and its parents; on failure says which one and why.
+bool makeFolder(const QString &dir, QString *reason)
+{
+    if (QFileInfo(dir).isDir())
+        return true;
+    const int slash = dir.lastIndexOf(QLatin1Char('/'));
+    if (slash > 0 && !makeFolder(dir.left(slash), reason))
+        return false;
+    if (::mkdir(QFile::encodeName(dir).constData(), 0777) == 0)
+        return true;
+    const int why = errno;
+    if (QFileInfo(dir).isDir())
+        return true;
+    *reason = QStringLiteral("the folder \"%1\" could not be made: %2")
+                  .arg(dir, QString::fromLocal8Bit(strerror(why)));
+    return false;
+}
+} // namespace
+
 bool EnsureFavoritesFile(QString *error)
 {
     const QString path = FavoritesFilePath(CurrentUserName());
-    if (QFileInfo::exists(path))
+    const QFileInfo info(path);
+    if (info.exists())
         return true;
-    QDir().mkpath(QFileInfo(path).absolutePath());
+    auto fail = [&](const QString &reason) {
+        if (error)
+            *error = failure(QStringLiteral("created"), path, reason);
+        return false;
+    };
+    // A link that leads nowhere: "File exists" would say nothing useful.
+    if (info.isSymLink())
+        return fail(QStringLiteral("it is a link to \"%1\", which does not exist")
+                        .arg(info.symLinkTarget()));
+    QString reason;
+    const QString dir = info.absolutePath();
+    const bool fallback = dir != QDir(programDirectory()).absolutePath();
+    if (!makeFolder(dir, &reason)) {
+        if (fallback)
+            reason = QStringLiteral("the program's folder \"%1\" cannot be written, and %2")
+                         .arg(programDirectory(), reason);
+        return fail(reason);
+    }
     QFile f(path);
     if (!f.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
-        if (error)
-            *error = failure(QStringLiteral("created"), path, f.errorString());
-        return false;
+        reason = f.errorString();
+        if (fallback)
+            reason = QStringLiteral("the program's folder \"%1\" cannot be written, and here: %2")
+                         .arg(programDirectory(), reason);
+        return fail(reason);
     }
     return true;
 }
@@ -181,7 +227,9 @@ QList<FavoriteEntry> ReadFavorites(QString *error)
 {
     if (!EnsureFavoritesFile(error))
         return {};
-    return readFile(FavoritesFilePath(CurrentUserName()), error);
+    const QString path = FavoritesFilePath(CurrentUserName());
+    removeLeftoverTemporaries(path);
+    return readFile(path, error);
 }
 
 QList<FavoriteEntry> ReadFavoritesForEditor(const QString &userName, QString *error)
@@ -218,27 +266,79 @@ bool AppendFavorite(const QString &title, const QString &url, QString *error)
     return true;
 }
 
+namespace {
+// A rewrite's temporary file: beside the file, named after it and after the
+// process that writes it, so that a later run knows a leftover when it sees
+// one (a kill between the write and the rename leaves one behind).
+QString temporaryPrefix(const QString &path)
+{
+    const QFileInfo info(path);
+    return info.absolutePath() + QStringLiteral("/.") + info.fileName() + QStringLiteral(".saving-");
+}
+
+bool writerIsGone(const QString &name, const QString &prefixName, qint64 ageSeconds)
+{
+    const QString rest = name.mid(prefixName.size());
+    bool ok = false;
+    const qint64 pid = rest.section(QLatin1Char('-'), 0, 0).toLongLong(&ok);
+    if (!ok || pid <= 0)
+        return false;
+    // A process id can be taken again; after a day nobody is still writing.
+    return (::kill(pid_t(pid), 0) != 0 && errno == ESRCH) || ageSeconds > 24 * 3600;
+}
+} // namespace
+
+int removeLeftoverTemporaries(const QString &path)
+{
+    const QString prefix = temporaryPrefix(path);
+    const QFileInfo prefixInfo(prefix);
+    const QString prefixName = prefixInfo.fileName();
+    QDir dir(prefixInfo.absolutePath());
+    int removed = 0;
+    const QFileInfoList found = dir.entryInfoList({prefixName + QLatin1Char('*')},
+                                                  QDir::Files | QDir::Hidden | QDir::System);
+    for (const QFileInfo &leftover : found) {
+        const qint64 age = leftover.lastModified().secsTo(QDateTime::currentDateTime());
+        if (!leftover.isSymLink() && writerIsGone(leftover.fileName(), prefixName, age)
+            && QFile::remove(leftover.absoluteFilePath()))
+            ++removed;
+    }
+    return removed;
+}
+
 bool RewriteFavorites(const QString &userName, const QList<FavoriteEntry> &entries, QString *error)
 {
-    const QString path = FavoritesFilePath(userName);
+    QString path = FavoritesFilePath(userName);
     QDir().mkpath(QFileInfo(path).absolutePath());
-    // A new file takes the old one's place only once it is complete.
-    QSaveFile f(path);
-    if (!f.open(QIODevice::WriteOnly)) {
+    // A link to a file is followed: the file it leads to is rewritten.
+    if (const QFileInfo info(path); info.isSymLink() && info.exists())
+        path = info.canonicalFilePath();
+    removeLeftoverTemporaries(path);
+    auto fail = [&](const QString &reason) {
         if (error)
-            *error = failure(QStringLiteral("written"), path, f.errorString());
+            *error = failure(QStringLiteral("written"), path, reason);
         return false;
-    }
+    };
+    // A new file takes the old one's place only once it is complete and on
+    // the disk; until the rename the old one is untouched.
+    QTemporaryFile f(temporaryPrefix(path) + QString::number(QCoreApplication::applicationPid())
+                     + QStringLiteral("-XXXXXX"));
+    if (!f.open())
+        return fail(f.errorString());
     // Whatever a caller hands in, one entry stays one line.
     QByteArray bytes;
     for (const FavoriteEntry &e : entries)
         bytes += formatLine(mendEntry(e));
-    if (f.write(bytes) != bytes.size() || !f.commit()) {
-        if (error)
-            *error = failure(QStringLiteral("written"), path, f.errorString());
-        f.cancelWriting();
-        return false;
-    }
+    if (f.write(bytes) != bytes.size() || !f.flush())
+        return fail(f.errorString());
+    if (::fsync(f.handle()) != 0)
+        return fail(QString::fromLocal8Bit(strerror(errno)));
+    const QFile::Permissions kept = QFileInfo::exists(path) ? QFile::permissions(path)
+                                                             : QFile::Permissions(0x6644);
+    f.setPermissions(kept);
+    if (::rename(QFile::encodeName(f.fileName()).constData(), QFile::encodeName(path).constData()) != 0)
+        return fail(QString::fromLocal8Bit(strerror(errno)));
+    f.setAutoRemove(false);
     return true;
 }
 

@@ -36,6 +36,9 @@ QList<FavoriteEntry> ReadFavoritesForEditor(const QString &userName, QString *er
 // Adds a line at the end. A title's "||" becomes "|" and its line breaks
 // blanks, so the line reads back as the page that was added.
 bool AppendFavorite(const QString &title, const QString &url, QString *error = nullptr);
+// Removes temporary files that rewrites killed half-way left beside the file
+// at `path`; returns how many.
+int removeLeftoverTemporaries(const QString &path);
 // Replaces the whole file with these entries, in order, all or nothing.
 bool RewriteFavorites(const QString &userName, const QList<FavoriteEntry> &entries,
                       QString *error = nullptr);

@@ -1,13 +1,17 @@
 // The favorites file, on files written byte by byte: both reads, the append,
 // the rewrite, the location and what happens when the file cannot be used.
 #include "favorites/core/FavoritesFile.h"
+#include "support/AsUser.h"
 #include "support/Files.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
 #include <csignal>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <sys/resource.h>
 
 using namespace Favorites;
@@ -209,6 +213,90 @@ private slots:
         QVERIFY(AppendFavorite("A", "a"));
         QCOMPARE(bytesOf(fallback), QByteArray("A||a\r\n"));
         QCOMPARE(ReadFavorites().size(), 1);
+        qputenv("XDG_DATA_HOME", old);
+    }
+
+    // A rewrite killed at any moment leaves the file exactly old or exactly
+    // new, and whatever temporary file it left is gone after the next read.
+    void aKilledRewriteLeavesNothingBehind()
+    {
+        const QList<FavoriteEntry> oldList{{"Old", "http://old/"}};
+        QList<FavoriteEntry> newList;
+        for (int i = 0; i < 2000; ++i)
+            newList.append({"New " + QString::number(i), "http://new.example/" + QString::number(i)});
+        const QByteArray oldBytes = formatFavorites(oldList), newBytes = formatFavorites(newList);
+        const QString name = QFileInfo(path).fileName();
+        bool sawLeftover = false;
+        for (int round = 0; round < 60; ++round) {
+            writeBytes(path, oldBytes);
+            const pid_t child = ::fork();
+            if (child == 0) {
+                for (;;)
+                    RewriteFavorites(CurrentUserName(), (round % 2) ? newList : oldList);
+            }
+            QVERIFY(child > 0);
+            ::usleep(200 + (round * 997) % 3000);
+            ::kill(child, SIGKILL);
+            ::waitpid(child, nullptr, 0);
+            const QByteArray now = bytesOf(path);
+            QVERIFY(now == oldBytes || now == newBytes);
+            sawLeftover |= !QDir(dir->path()).entryList({"." + name + ".saving-*"}, QDir::Files | QDir::Hidden).isEmpty();
+            ReadFavorites();
+            QCOMPARE(QDir(dir->path()).entryList(QDir::Files | QDir::Hidden), QStringList{name});
+        }
+        if (!sawLeftover)
+            qInfo("no kill fell between a write and its rename this time");
+
+        // As a kill between the write and the rename leaves them: one of a
+        // writer that is gone is removed, one of a writer still running, and
+        // the user's own files, are not.
+        const pid_t gone = ::fork();
+        if (gone == 0)
+            ::_exit(0);
+        ::waitpid(gone, nullptr, 0);
+        const QString dead = dir->filePath("." + name + ".saving-" + QString::number(gone) + "-aB3dE9");
+        const QString alive = dir->filePath("." + name + ".saving-" + QString::number(::getpid()) + "-Zz9yY8");
+        writeBytes(path, oldBytes);
+        for (const QString &f : {dead, alive, dir->filePath(name + ".backup")})
+            writeBytes(f, newBytes);
+        ReadFavorites();
+        QVERIFY(!QFile::exists(dead));
+        QVERIFY(QFile::exists(alive));
+        QVERIFY(QFile::exists(dir->filePath(name + ".backup")));
+        QCOMPARE(bytesOf(path), oldBytes);
+    }
+
+    // Messages that say what is wrong and where: a link to nothing at the
+    // file's place, and (as an ordinary user) no writable place at all.
+    void errorTextsSayWhatAndWhere()
+    {
+        QVERIFY(QFile::link(dir->filePath("gone/target.fav"), path));
+        QString error;
+        ReadFavorites(&error);
+        QVERIFY2(error.contains(path) && error.contains("link") && error.contains("gone/target.fav"),
+                 qPrintable(error));
+        QVERIFY(!error.contains("File exists"));
+        QVERIFY(QFile::remove(path));
+
+        QTemporaryDir data;
+        const QByteArray old = qgetenv("XDG_DATA_HOME");
+        qputenv("XDG_DATA_HOME", QFile::encodeName(data.filePath("locked/share")));
+        QVERIFY(QDir().mkpath(data.filePath("locked")));
+        QVERIFY(QDir().mkpath(dir->filePath("program")));
+        setProgramDirectory(dir->filePath("program"));
+        {
+            AsUser user(dir->path());
+            AsUser::chownTo(data.path());
+            QVERIFY(QFile::setPermissions(dir->filePath("program"), QFileDevice::ReadOwner | QFileDevice::ExeOwner));
+            QVERIFY(QFile::setPermissions(data.filePath("locked"), QFileDevice::ReadOwner | QFileDevice::ExeOwner));
+            error.clear();
+            ReadFavorites(&error);
+            QVERIFY2(error.contains(dir->filePath("program")) && error.contains("cannot be written")
+                         && error.contains(data.filePath("locked/share")) && error.contains("ermission"),
+                     qPrintable(error));
+            QVERIFY(QFile::setPermissions(dir->filePath("program"), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner));
+            QVERIFY(QFile::setPermissions(data.filePath("locked"), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner));
+        }
         qputenv("XDG_DATA_HOME", old);
     }
 

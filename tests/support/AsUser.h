@@ -31,6 +31,21 @@ public:
             qFatal("could not act as the test user");
         m_switched = true;
     }
+    // Hands another directory to the unprivileged user while acting as it.
+    static void chownTo(const QString &dir)
+    {
+        if (::getuid() != 0)
+            return;
+        const uid_t acting = ::geteuid();
+        const gid_t actingGroup = ::getegid();
+        if (::seteuid(0) != 0)
+            qFatal("could not act as root again");
+        const QByteArray command = "chown -R " + QByteArray::number(acting) + ":"
+                                   + QByteArray::number(actingGroup) + " '" + dir.toLocal8Bit() + "'";
+        const int rc = ::system(command.constData());
+        if (::seteuid(acting) != 0 || rc != 0)
+            qFatal("could not hand the directory over");
+    }
     ~AsUser()
     {
         if (m_switched && (::seteuid(0) != 0 || ::setegid(0) != 0))
