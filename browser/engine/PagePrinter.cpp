@@ -1,0 +1,72 @@
+#include "browser/engine/PagePrinter.h"
+
+#include "browser/ui/PrintSetup.h"
+#include "shell/ui/Messages.h"
+
+#include <QPointer>
+#include <QPrinter>
+#include <QSaveFile>
+#include <QWebEnginePage>
+#include <QWebEngineView>
+
+PagePrinter::PagePrinter(QWebEngineView *view) : QObject(view), m_view(view)
+{
+    connect(view, &QWebEngineView::printFinished, this, [this](bool ok) {
+        m_printer.reset();
+        if (!ok)
+            report(QStringLiteral("The page could not be printed."));
+        emit printed(ok);
+    });
+    connect(view, &QWebEngineView::printRequested, this, &PagePrinter::print);
+}
+
+PagePrinter::~PagePrinter() = default;
+
+void PagePrinter::report(const QString &text)
+{
+    Messages::show(m_view->window(), QMessageBox::Warning, QStringLiteral("Print"), text);
+}
+
+void PagePrinter::print()
+{
+    if (isBusy()) {
+        report(QStringLiteral("This page is still being printed."));
+        return;
+    }
+    m_printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    if (!PrintSetup::ask(m_view->window(), m_printer.get())) {
+        m_printer.reset();
+        return;
+    }
+    // The engine renders the page and reports in printFinished.
+    m_view->print(m_printer.get());
+}
+
+void PagePrinter::saveAsPdf(const QString &path)
+{
+    if (isBusy()) {
+        report(QStringLiteral("This page is still being printed."));
+        emit pdfSaved(path, false);
+        return;
+    }
+    m_pdfPath = path;
+    // The engine hands the document over whole; it is written here through a
+    // temporary file, so a file already there keeps its bytes on any failure.
+    QPointer<PagePrinter> self(this);
+    m_view->page()->printToPdf([self, path](const QByteArray &pdf) {
+        if (!self)
+            return;
+        self->m_pdfPath.clear();
+        QString error;
+        if (pdf.isEmpty()) {
+            error = QStringLiteral("the page could not be rendered");
+        } else {
+            QSaveFile file(path);
+            if (!file.open(QIODevice::WriteOnly) || file.write(pdf) != pdf.size() || !file.commit())
+                error = file.errorString();
+        }
+        if (!error.isEmpty())
+            self->report(QStringLiteral("The page could not be saved as \"%1\": %2.").arg(path, error));
+        emit self->pdfSaved(path, error.isEmpty());
+    });
+}

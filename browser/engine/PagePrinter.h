@@ -1,0 +1,35 @@
+#pragma once
+// Printing a page: on a printer set up in the system's print dialog, or to a
+// PDF file. The page's own window.print() comes here too. Failures are told
+// in a message box over the page's window.
+#include <QObject>
+#include <QString>
+#include <memory>
+
+class QPrinter;
+class QWebEngineView;
+
+class PagePrinter : public QObject
+{
+    Q_OBJECT
+public:
+    explicit PagePrinter(QWebEngineView *view);
+    ~PagePrinter() override;
+
+    // Asks for a printer and prints; one job at a time.
+    void print();
+    // Writes the page to path; pdfSaved tells how it went.
+    void saveAsPdf(const QString &path);
+    bool isBusy() const { return m_printer != nullptr || !m_pdfPath.isEmpty(); }
+
+signals:
+    void printed(bool ok);
+    void pdfSaved(const QString &path, bool ok);
+
+private:
+    void report(const QString &text);
+
+    QWebEngineView *m_view;
+    std::unique_ptr<QPrinter> m_printer;
+    QString m_pdfPath;
+};

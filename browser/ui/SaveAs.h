@@ -1,0 +1,20 @@
+#pragma once
+// "Save as" through one door: the system's save dialog, or what a test puts
+// in its place. The dialog itself asks before an existing file is replaced.
+#include <QString>
+#include <functional>
+
+class QWidget;
+
+namespace SaveAs {
+
+// Returns the chosen path, or an empty text when the user cancelled.
+using Handler = std::function<QString(QWidget *parent, const QString &title,
+                                      const QString &suggestedPath, const QString &filter)>;
+
+QString ask(QWidget *parent, const QString &title, const QString &suggestedPath,
+            const QString &filter = QString());
+// Replaces the dialog; an empty handler brings it back.
+void setHandler(Handler handler);
+
+} // namespace SaveAs

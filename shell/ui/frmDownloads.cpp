@@ -1,0 +1,63 @@
+#include "shell/ui/frmDownloads.h"
+
+#include "shell/core/DownloadList.h"
+#include "shell/ui/DownloadRow.h"
+#include "shell/ui/Messages.h"
+
+#include <QDesktopServices>
+#include <QFileInfo>
+#include <QLabel>
+#include <QListWidget>
+#include <QUrl>
+#include <QVBoxLayout>
+
+frmDownloads::frmDownloads(DownloadList &downloads, QWidget *parent)
+    : QWidget(parent, Qt::Window), list(new QListWidget(this)),
+      empty(new QLabel(QStringLiteral("Nothing has been downloaded yet."), this)), m_downloads(downloads),
+      m_opener([](const QUrl &url) { return QDesktopServices::openUrl(url); })
+{
+    setObjectName(QStringLiteral("frmDownloads"));
+    setWindowTitle(QStringLiteral("Downloads"));
+    // Coming up with a new download must not take the keyboard from the page.
+    setAttribute(Qt::WA_ShowWithoutActivating);
+    resize(520, 320);
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(empty);
+    layout->addWidget(list, 1);
+    list->setSelectionMode(QAbstractItemView::NoSelection);
+    list->setFocusPolicy(Qt::NoFocus);
+
+    for (DownloadItem *item : downloads.items())
+        add(item);
+    connect(&downloads, &DownloadList::added, this, [this](DownloadItem *item) {
+        add(item);
+        show();
+        raise();
+    });
+    connect(&downloads, &DownloadList::failed, this, &frmDownloads::reportFailure);
+}
+
+QList<DownloadRow *> frmDownloads::rows() const
+{
+    QList<DownloadRow *> rows;
+    for (int i = 0; i < list->count(); ++i)
+        rows << static_cast<DownloadRow *>(list->itemWidget(list->item(i)));
+    return rows;
+}
+
+void frmDownloads::add(DownloadItem *item)
+{
+    auto *row = new DownloadRow(item, [this](const QUrl &url) { return m_opener(url); }, list);
+    auto *entry = new QListWidgetItem(list);
+    entry->setSizeHint(row->sizeHint());
+    list->setItemWidget(entry, row);
+    list->scrollToItem(entry);
+    empty->hide();
+}
+
+void frmDownloads::reportFailure(DownloadItem *item)
+{
+    Messages::show(isVisible() ? this : parentWidget(), QMessageBox::Warning, QStringLiteral("Download failed"),
+                   QStringLiteral("\"%1\" could not be downloaded: %2.\n\nNothing was saved to \"%3\".")
+                       .arg(QFileInfo(item->path()).fileName(), item->failure(), item->path()));
+}

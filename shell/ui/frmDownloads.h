@@ -1,0 +1,34 @@
+#pragma once
+// The Downloads window: every download of this run, newest at the bottom,
+// with its progress and Cancel, Open and Show in folder. It comes up when a
+// download starts and reports a failed one in a message box.
+#include <QWidget>
+#include <functional>
+
+class DownloadItem;
+class DownloadList;
+class DownloadRow;
+class QLabel;
+class QListWidget;
+class QUrl;
+
+class frmDownloads : public QWidget
+{
+    Q_OBJECT
+public:
+    frmDownloads(DownloadList &downloads, QWidget *parent);
+
+    // How files and folders are handed to the desktop; tests put their own.
+    void setOpener(std::function<bool(const QUrl &)> opener) { m_opener = std::move(opener); }
+
+    QList<DownloadRow *> rows() const;
+    QListWidget *list;
+    QLabel *empty;
+
+private:
+    void add(DownloadItem *item);
+    void reportFailure(DownloadItem *item);
+
+    DownloadList &m_downloads;
+    std::function<bool(const QUrl &)> m_opener;
+};
