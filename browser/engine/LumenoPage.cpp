@@ -17,13 +17,17 @@ LumenoPage::LumenoPage(QWebEngineProfile *profile, QtWebView *owner, bool announ
                 if (m_owner)
                     m_owner->handleNewWindow(request);
             });
-    // Nothing a page asks for may leave it waiting for an answer.
-    connect(this, &QWebEnginePage::featurePermissionRequested, this,
-            [this](const QUrl &origin, QWebEnginePage::Feature feature) {
-                setFeaturePermission(origin, feature, QWebEnginePage::PermissionDeniedByUser);
-            });
-    connect(this, &QWebEnginePage::fullScreenRequested, this,
-            [](QWebEngineFullScreenRequest request) { request.reject(); });
+    // Nothing a page asks for may leave it waiting for an answer. A browser
+    // window's page asks the user (see PageQuestions); a pop-up outside the
+    // host has nowhere to ask, and is refused.
+    if (!announces) {
+        connect(this, &QWebEnginePage::featurePermissionRequested, this,
+                [this](const QUrl &origin, QWebEnginePage::Feature feature) {
+                    setFeaturePermission(origin, feature, QWebEnginePage::PermissionDeniedByUser);
+                });
+        connect(this, &QWebEnginePage::fullScreenRequested, this,
+                [](QWebEngineFullScreenRequest request) { request.reject(); });
+    }
     connect(this, &QWebEnginePage::fileSystemAccessRequested, this,
             [](QWebEngineFileSystemAccessRequest request) { request.reject(); });
     connect(this, &QWebEnginePage::registerProtocolHandlerRequested, this,

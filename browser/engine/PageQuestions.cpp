@@ -53,7 +53,12 @@ PageQuestions::PageQuestions(QWebEngineView *view, QWidget *host, SiteAnswers &a
 
 PageQuestions::~PageQuestions()
 {
-    // The page is going: what it still waits for is answered No.
+    // The page is going: what it still waits for is answered No, and a
+    // full-screen view comes home before its window goes.
+    if (m_fullScreen) {
+        m_fullScreen->giveBack();
+        delete m_fullScreen;
+    }
     if (m_deferred)
         m_deferred->rejectCertificate();
     m_bar->blockSignals(true);

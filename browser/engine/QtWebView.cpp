@@ -1,6 +1,9 @@
 #include "browser/engine/QtWebView.h"
 
+#include "browser/core/SiteAnswers.h"
 #include "browser/engine/LumenoPage.h"
+#include "browser/engine/PagePrinter.h"
+#include "browser/engine/PageQuestions.h"
 #include "browser/engine/PopupWindow.h"
 #include "browser/engine/RefusalScript.h"
 #include "shell/core/Settings.h"
@@ -17,13 +20,18 @@
 #include <QWebEngineScriptCollection>
 #include <QWebEngineView>
 
-QtWebView::QtWebView(QWebEngineProfile *profile, SettingsStore &store, QWidget *parent)
+QtWebView::QtWebView(QWebEngineProfile *profile, SettingsStore &store, QWidget *parent,
+                     SiteAnswers *answers)
     : WebView(parent), m_store(store), m_profile(profile), m_view(new QWebEngineView(this)),
       m_page(new LumenoPage(profile, this, true, this)),
       m_token(QString::number(QRandomGenerator::system()->generate64(), 36)
-              + QString::number(QRandomGenerator::system()->generate64(), 36))
+              + QString::number(QRandomGenerator::system()->generate64(), 36)),
+      m_ownAnswers(answers ? nullptr : std::make_unique<SiteAnswers>())
 {
     m_view->setPage(m_page);
+    m_questions = new PageQuestions(m_view, this, answers ? *answers : *m_ownAnswers);
+    m_printer = new PagePrinter(m_view);
+    connect(m_printer, &PagePrinter::pdfSaved, this, &QtWebView::PdfSaved);
     setFocusProxy(m_view);
     setFocusPolicy(Qt::StrongFocus);
 
@@ -46,6 +54,8 @@ QtWebView::QtWebView(QWebEngineProfile *profile, SettingsStore &store, QWidget *
 
 QtWebView::~QtWebView()
 {
+    // What the page still waits for is answered while the page is there.
+    delete m_questions;
     // The page goes before the view it is shown in, and before its profile.
     m_view->setPage(nullptr);
     delete m_page;
@@ -246,7 +256,17 @@ void QtWebView::handleNewWindow(QWebEngineNewWindowRequest &request)
 
 void QtWebView::resizeEvent(QResizeEvent *)
 {
-    m_view->setGeometry(rect());
+    m_questions->layout();
+}
+
+void QtWebView::Print()
+{
+    m_printer->print();
+}
+
+void QtWebView::SaveAsPdf(const QString &path)
+{
+    m_printer->saveAsPdf(path);
 }
 
 void QtWebView::find(const QString &text, bool backward, FindResult done)

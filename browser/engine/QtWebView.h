@@ -4,18 +4,25 @@
 
 #include <QPointer>
 #include <QUrl>
+#include <memory>
 
 class QWebEngineNewWindowRequest;
 class QWebEngineProfile;
 class QWebEngineView;
 class SettingsStore;
 class LumenoPage;
+class PagePrinter;
+class PageQuestions;
+class SiteAnswers;
 
 class QtWebView : public WebView
 {
     Q_OBJECT
 public:
-    QtWebView(QWebEngineProfile *profile, SettingsStore &store, QWidget *parent);
+    // answers: what the user answered pages, shared by every view of the
+    // factory; without it the view keeps its own.
+    QtWebView(QWebEngineProfile *profile, SettingsStore &store, QWidget *parent,
+              SiteAnswers *answers = nullptr);
     ~QtWebView() override;
 
     void GoHome() override;
@@ -33,6 +40,8 @@ public:
     void find(const QString &text, bool backward, FindResult done) override;
     void setZoomFactor(qreal factor) override;
     qreal zoomFactor() const override;
+    void Print() override;
+    void SaveAsPdf(const QString &path) override;
 
     // Sets up how the engine runs; call before the application object exists.
     static void prepareEnvironment();
@@ -49,6 +58,7 @@ public:
     // start page; anything else gives the start page.
     static bool isHomePage(const QUrl &url);
     QWebEngineView *engineView() const { return m_view; }
+    PageQuestions *questions() const { return m_questions; }
 
 protected:
     void resizeEvent(QResizeEvent *event) override;
@@ -74,4 +84,7 @@ private:
     QUrl m_crashed;
     // Marks the page script's reports, so that a page cannot forge them.
     QString m_token;
+    std::unique_ptr<SiteAnswers> m_ownAnswers;
+    PageQuestions *m_questions;
+    PagePrinter *m_printer;
 };

@@ -1,5 +1,6 @@
 #include "browser/engine/QtWebViewFactory.h"
 
+#include "browser/engine/EngineDownloads.h"
 #include "browser/engine/QtWebView.h"
 #include "shell/core/Settings.h"
 
@@ -9,9 +10,21 @@
 #include <QWebEnginePage>
 #include <QWebEngineProfile>
 #include <QWebEngineView>
+QtWebViewFactory::QtWebViewFactory(QWebEngineProfile *profile, SettingsStore &store)
+    : m_profile(profile), m_store(store), m_downloads(std::make_unique<EngineDownloads>(profile, nullptr))
+{
+}
+
+QtWebViewFactory::~QtWebViewFactory() = default;
+
+DownloadList *QtWebViewFactory::downloads()
+{
+    return m_downloads.get();
+}
+
 WebView *QtWebViewFactory::create(QWidget *parent)
 {
-    auto *view = new QtWebView(m_profile, m_store, parent);
+    auto *view = new QtWebView(m_profile, m_store, parent, &m_answers);
     m_views.removeAll(nullptr);
     m_views << view;
     return view;

@@ -1,11 +1,14 @@
 #pragma once
 // Makes the real page views, all on one profile, and clears what the engine
 // keeps for them.
+#include "browser/core/SiteAnswers.h"
 #include "browser/ui/WebView.h"
 
 #include <QList>
 #include <QPointer>
+#include <memory>
 
+class EngineDownloads;
 class QWebEngineProfile;
 class QtWebView;
 class SettingsStore;
@@ -13,11 +16,10 @@ class SettingsStore;
 class QtWebViewFactory : public WebViewFactory
 {
 public:
-    QtWebViewFactory(QWebEngineProfile *profile, SettingsStore &store)
-        : m_profile(profile), m_store(store)
-    {
-    }
+    QtWebViewFactory(QWebEngineProfile *profile, SettingsStore &store);
+    ~QtWebViewFactory() override;
     WebView *create(QWidget *parent) override;
+    DownloadList *downloads() override;
     QStringList clearBrowsingData(bool history, bool cookies, bool cache, bool siteStorage) override;
 
     // Site storage has no clearing call in the engine: it is removed from the
@@ -28,4 +30,7 @@ private:
     QWebEngineProfile *m_profile;
     SettingsStore &m_store;
     QList<QPointer<QtWebView>> m_views;
+    // What outlives one window: the answers pages got, and the downloads.
+    SiteAnswers m_answers;
+    std::unique_ptr<EngineDownloads> m_downloads;
 };

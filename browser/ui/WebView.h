@@ -7,6 +7,8 @@
 #include <QWidget>
 #include <functional>
 
+class DownloadList;
+
 class WebView : public QWidget
 {
     Q_OBJECT
@@ -43,6 +45,12 @@ public:
     // through NewWindow2 as usual.
     virtual void setNewWindowsRefused(bool refused) { Q_UNUSED(refused); }
 
+    // Prints the page on a printer the user sets up in the print dialog.
+    virtual void Print() = 0;
+    // Writes the page as a PDF file; PdfSaved tells how it went. Failures
+    // are told to the user by the view.
+    virtual void SaveAsPdf(const QString &path) = 0;
+
     // Places the view in its window's client area, in twips.
     void Move(const TwipRect &r);
 
@@ -56,6 +64,7 @@ signals:
     void NewWindow2(bool &Cancel);
     // A page refused this many new windows itself (see setNewWindowsRefused).
     void NewWindowsRefused(int count);
+    void PdfSaved(const QString &path, bool ok);
 
 private:
     void onFocusChanged(QWidget *old, QWidget *now);
@@ -70,4 +79,7 @@ public:
     // Clears what the engine keeps for every view; returns one sentence per
     // thing done, for the user.
     virtual QStringList clearBrowsingData(bool history, bool cookies, bool cache, bool siteStorage) = 0;
+    // The downloads every view's pages start, which the host shows; none
+    // where the views cannot download.
+    virtual DownloadList *downloads() { return nullptr; }
 };

@@ -1,6 +1,7 @@
 #include "browser/ui/frmBrowser.h"
 
 #include "browser/ui/AddressBox.h"
+#include "browser/ui/SaveAs.h"
 #include "browser/ui/WebView.h"
 #include "shell/core/Module1.h"
 #include "shell/core/Settings.h"
@@ -8,6 +9,9 @@
 #include "browser/ui/BrowserHost.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QRegularExpression>
+#include <QStandardPaths>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -180,6 +184,10 @@ void frmBrowser::buildMenus()
 
     mnuSystem = new QMenu(QStringLiteral("System"), this);
     mnuMaximize = mnuSystem->addAction(QStringLiteral("Maximize"));
+    mnuPrintSep = mnuSystem->addSeparator();
+    // Ctrl+P is shown here; the key itself is handled with the other window keys.
+    mnuPrint = mnuSystem->addAction(QStringLiteral("Print...\tCtrl+P"));
+    mnuSavePdf = mnuSystem->addAction(QStringLiteral("Save as PDF..."));
     mnuSysSep = mnuSystem->addSeparator();
     mnuClose = mnuSystem->addAction(QStringLiteral("Close"));
     mnuClose->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_W));
@@ -187,6 +195,8 @@ void frmBrowser::buildMenus()
     mnuSystem->setDefaultAction(mnuMaximize);
     connect(mnuMaximize, &QAction::triggered, this, &frmBrowser::mnuMaximize_Click);
     connect(mnuClose, &QAction::triggered, this, &frmBrowser::mnuClose_Click);
+    connect(mnuPrint, &QAction::triggered, this, &frmBrowser::mnuPrint_Click);
+    connect(mnuSavePdf, &QAction::triggered, this, &frmBrowser::mnuSavePdf_Click);
     lblCaption->installEventFilter(this);
 
 }
@@ -394,4 +404,24 @@ bool frmBrowser::Form_KeyDown(int KeyCode, Qt::KeyboardModifiers Shift)
     if (KeyCode == Qt::Key_F4 && (Shift & ~Qt::KeypadModifier) == Qt::AltModifier)
         m_host.closeHost();
     return browserKey(KeyCode, Shift);
+}
+
+void frmBrowser::mnuPrint_Click()
+{
+    wb->Print();
+}
+
+void frmBrowser::mnuSavePdf_Click()
+{
+    // Named after the page, without what a file name cannot hold.
+    QString name = wb->DocumentTitle().simplified();
+    name.replace(QRegularExpression(QStringLiteral("[/\\\\:*?\"<>|\\x00-\\x1f]")), QStringLiteral("_"));
+    if (name.isEmpty() || name.startsWith(QLatin1Char('.')))
+        name = QStringLiteral("page") + name;
+    const QString suggested = QDir(QStandardPaths::writableLocation(QStandardPaths::DownloadLocation))
+                                  .filePath(name.left(120) + QStringLiteral(".pdf"));
+    const QString path = SaveAs::ask(this, QStringLiteral("Save as PDF"), suggested,
+                                     QStringLiteral("PDF files (*.pdf)"));
+    if (!path.isEmpty())
+        wb->SaveAsPdf(path);
 }

@@ -85,12 +85,17 @@ public:
     void lblTitle_DblClick();
     void lblTitle_MouseUp(Qt::MouseButton Button);
     void mnuMaximize_Click();
+    void mnuPrint_Click();
+    void mnuSavePdf_Click();
     void lblCaption_Click();
     void picStatus_MouseUp(Qt::MouseButton Button, const QPoint &pos);
     bool isDragging() const { return m_titleDrag; }
 
     QMenu *mnuSystem;
     QAction *mnuMaximize;
+    QAction *mnuPrint;
+    QAction *mnuSavePdf;
+    QAction *mnuPrintSep;
     QAction *mnuSysSep;
     QAction *mnuClose;
 

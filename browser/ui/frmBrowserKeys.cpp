@@ -116,6 +116,10 @@ bool frmBrowser::browserKey(int key, Qt::KeyboardModifiers modifiers)
         findInPage();
         return true;
     }
+    if (ctrl && key == Qt::Key_P) {
+        mnuPrint_Click();
+        return true;
+    }
     // Ctrl++ comes as "+" with Shift on most layouts, or as "=" without it.
     const bool ctrlAnyShift = (m & ~Qt::ShiftModifier) == Qt::ControlModifier;
     if (ctrlAnyShift && (key == Qt::Key_Plus || key == Qt::Key_Equal)) {

@@ -26,4 +26,27 @@ void setHandler(Handler h)
     handler() = std::move(h);
 }
 
+namespace {
+QuestionHandler &questionHandler()
+{
+    static QuestionHandler h;
+    return h;
+}
+} // namespace
+
+bool ask(QWidget *parent, const QString &title, const QString &text)
+{
+    if (questionHandler())
+        return questionHandler()(parent, title, text);
+    QMessageBox box(QMessageBox::Question, title, text, QMessageBox::Yes | QMessageBox::No, parent);
+    box.setTextFormat(Qt::PlainText);
+    box.setDefaultButton(QMessageBox::No);
+    return box.exec() == QMessageBox::Yes;
+}
+
+void setQuestionHandler(QuestionHandler h)
+{
+    questionHandler() = std::move(h);
+}
+
 } // namespace Messages

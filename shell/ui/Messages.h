@@ -14,4 +14,10 @@ void show(QWidget *parent, QMessageBox::Icon icon, const QString &title, const Q
 // Replaces the boxes; an empty handler brings them back.
 void setHandler(Handler handler);
 
+using QuestionHandler = std::function<bool(QWidget *parent, const QString &title, const QString &text)>;
+// A modal Yes/No question, No by default; true for Yes.
+bool ask(QWidget *parent, const QString &title, const QString &text);
+// Replaces the questions; an empty handler brings them back.
+void setQuestionHandler(QuestionHandler handler);
+
 } // namespace Messages

@@ -8,7 +8,9 @@
 #include "shell/ui/Messages.h"
 #include "shell/ui/StatusBar.h"
 #include "shell/ui/frmAbout.h"
+#include "shell/ui/frmDownloads.h"
 #include "shell/ui/frmInternetOptions.h"
+#include "shell/core/DownloadList.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -48,6 +50,9 @@ frmMain::frmMain(SettingsStore &store, WebViewFactory &views, QWidget *parent)
     setCentralWidget(m_workspace);
     setStatusBar(SB);
     buildMenus();
+    if (DownloadList *downloads = views.downloads())
+        m_downloads = new frmDownloads(*downloads, this);
+    mnuDownloads->setVisible(m_downloads != nullptr);
 
     connect(SB, &StatusBar::PanelClick, this, &frmMain::SB_PanelClick);
     connect(SB, &StatusBar::MouseUp, this, &frmMain::SB_MouseUp);
@@ -91,6 +96,7 @@ void frmMain::buildMenus()
     mnuFile = bar->addMenu(QStringLiteral("File"));
     mnuNewWindow = mnuFile->addAction(QStringLiteral("&New Window"));
     mnuNewWindow->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_N));
+    mnuDownloads = mnuFile->addAction(QStringLiteral("&Downloads..."));
     sep2 = mnuFile->addSeparator();
     mnuQuit = mnuFile->addAction(QStringLiteral("&Quit"));
 
@@ -110,6 +116,7 @@ void frmMain::buildMenus()
     mnuAbout = mnuHelp->addAction(QStringLiteral("&About"));
 
     connect(mnuNewWindow, &QAction::triggered, this, &frmMain::mnuNewWindow_Click);
+    connect(mnuDownloads, &QAction::triggered, this, &frmMain::mnuDownloads_Click);
     connect(mnuQuit, &QAction::triggered, this, &frmMain::mnuQuit_Click);
     connect(mnuMarkvault, &QAction::triggered, this, &frmMain::mnuMarkvault_Click);
     connect(mnuInetOptions, &QAction::triggered, this, &frmMain::mnuInetOptions_Click);
@@ -305,6 +312,15 @@ void frmMain::mnuNewWindow_Click()
     OpenBrowserWindow();
 }
 
+void frmMain::mnuDownloads_Click()
+{
+    if (!m_downloads)
+        return;
+    m_downloads->show();
+    m_downloads->raise();
+    m_downloads->activateWindow();
+}
+
 void frmMain::mnuQuit_Click()
 {
     close();
@@ -427,6 +443,22 @@ void frmMain::mnuAbout_Click()
 
 void frmMain::closeEvent(QCloseEvent *event)
 {
+    // Running downloads would be lost with the program: the user says first.
+    if (!m_unloaded && m_downloads) {
+        DownloadList *downloads = m_views.downloads();
+        const int running = downloads ? downloads->runningCount() : 0;
+        if (running > 0) {
+            const QString text = running == 1
+                                     ? QStringLiteral("A download is still running. Quit and cancel it?")
+                                     : QStringLiteral("%1 downloads are still running. Quit and cancel them?")
+                                           .arg(running);
+            if (!Messages::ask(this, QStringLiteral("Quit Lumeno"), text)) {
+                event->ignore();
+                return;
+            }
+            downloads->cancelAll();
+        }
+    }
     Unload();
     event->accept();
 }

@@ -18,6 +18,7 @@ class StatusBar;
 class StatusBarPanel;
 class WebViewFactory;
 class frmBrowser;
+class frmDownloads;
 
 class frmMain : public QMainWindow, public LoadedForm, public BrowserHost
 {
@@ -76,6 +77,7 @@ public:
 
     QMenu *mnuFile;
     QAction *mnuNewWindow;
+    QAction *mnuDownloads;
     QAction *sep2;
     QAction *mnuQuit;
     QMenu *mnuOptions;
@@ -94,6 +96,7 @@ public:
     void Timer1_Timer();
 
     void mnuNewWindow_Click();
+    void mnuDownloads_Click();
     void mnuQuit_Click();
     void mnuDisablePopups_Click();
     void mnuMarkvault_Click();
@@ -108,6 +111,7 @@ public:
     void setProgramDirectory(const QString &dir) { m_programDir = dir; }
     // The browser window in front, if any.
     frmBrowser *frontWindow() const;
+    frmDownloads *downloadsWindow() const { return m_downloads; }
 
 signals:
     // The host has unloaded every form; the program ends.
@@ -133,6 +137,8 @@ private:
     QString m_markvaultPath;
     QString m_programDir;
     QList<QPointer<frmBrowser>> m_windows;
+    // The downloads of this run, when the views can download.
+    frmDownloads *m_downloads = nullptr;
     // Where the next window that is not the first one is shown.
     int m_cascade = 0;
     bool m_unloaded = false;

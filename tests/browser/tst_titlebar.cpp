@@ -1,9 +1,11 @@
 // The drawn title bar and the window menu, and the other ways to the
 // favorites menu, with the fake page view.
+#include "browser/ui/SaveAs.h"
 #include "shell/ui/Messages.h"
 #include "shell/ui/StatusBar.h"
 #include "support/HostFixture.h"
 
+#include <QFileInfo>
 #include <QLabel>
 #include <QLayout>
 #include <QMenu>
@@ -91,12 +93,48 @@ private slots:
         QCOMPARE(w->pos(), start);
     }
 
+    void printAndSaveAsPdfFromTheWindowMenu()
+    {
+        auto *view = static_cast<FakeWebView *>(w->wb);
+        view->setFocus(Qt::OtherFocusReason);
+        QTRY_VERIFY(view->hasFocus());
+        view->calls.clear();
+        // Ctrl+P on the page, as the menu shows it.
+        QTest::keyClick(view, Qt::Key_P, Qt::ControlModifier);
+        QCOMPARE(view->calls, QStringList{"Print"});
+        QTest::keyClick(view, Qt::Key_P, Qt::ControlModifier | Qt::ShiftModifier);
+        w->mnuPrint->trigger();
+        QCOMPARE(view->calls, (QStringList{"Print", "Print"}));
+
+        // Save as PDF: asked over this window, named after the page.
+        view->calls.clear();
+        view->title = "Report: 3/4 <final>";
+        QString suggested;
+        QWidget *askedOver = nullptr;
+        QString answer;
+        SaveAs::setHandler([&](QWidget *parent, const QString &, const QString &path, const QString &) {
+            askedOver = parent;
+            suggested = path;
+            return answer;
+        });
+        w->mnuSavePdf->trigger();
+        QCOMPARE(frmBrowser::containing(askedOver), w);
+        QCOMPARE(QFileInfo(suggested).fileName(), QString("Report_ 3_4 _final_.pdf"));
+        QVERIFY(view->calls.isEmpty()); // cancelled: nothing written
+        answer = "/tmp/chosen.pdf";
+        view->title.clear();
+        w->mnuSavePdf->trigger();
+        QCOMPARE(QFileInfo(suggested).fileName(), QString("page.pdf"));
+        QCOMPARE(view->calls, QStringList{"SaveAsPdf:/tmp/chosen.pdf"});
+        SaveAs::setHandler({});
+    }
+
     void windowMenu()
     {
         QStringList items;
         for (QAction *a : w->mnuSystem->actions())
             items << (a->isSeparator() ? "-" : a->text());
-        QCOMPARE(items, (QStringList{"Maximize", "-", "Close"}));
+        QCOMPARE(items, (QStringList{"Maximize", "-", "Print...\tCtrl+P", "Save as PDF...", "-", "Close"}));
         QCOMPARE(w->mnuSystem->defaultAction(), w->mnuMaximize);
         // A left release over the title shows nothing.
         send(w->lblTitle, QEvent::MouseButtonPress, QPoint(5, 5), Qt::LeftButton, Qt::LeftButton);

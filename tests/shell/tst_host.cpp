@@ -129,7 +129,7 @@ private slots:
             options << (a->isSeparator() ? "-" : a->text());
         for (QAction *a : host->mnuHelp->actions())
             help << (a->isSeparator() ? "-" : a->text());
-        QCOMPARE(file, (QStringList{"&New Window", "-", "Quit\tAlt+F4"}));
+        QCOMPARE(file, (QStringList{"&New Window", "&Downloads...", "-", "Quit\tAlt+F4"}));
         QCOMPARE(options, (QStringList{"&Disable Popups", "Open Markvault", "-", "&Internet Options..."}));
         QCOMPARE(help, (QStringList{"&Read Me\tF1", "&Web Support...", "-", "&About"}));
         QCOMPARE(host->mnuNewWindow->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_N));

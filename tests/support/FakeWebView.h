@@ -2,6 +2,7 @@
 // A page view that records the calls it gets and raises its events when the
 // test says so.
 #include "browser/ui/WebView.h"
+#include "support/FakeDownloads.h"
 
 #include <QList>
 #include <QStringList>
@@ -34,6 +35,8 @@ public:
         zoom = factor;
     }
     qreal zoomFactor() const override { return zoom; }
+    void Print() override { calls << "Print"; }
+    void SaveAsPdf(const QString &path) override { calls << "SaveAsPdf:" + path; }
 
     QString LocationURL() const override { return url; }
     QString LocationName() const override { return title; }
@@ -69,6 +72,8 @@ public:
         cleared << QStringLiteral("%1%2%3%4").arg(history).arg(cookies).arg(cache).arg(siteStorage);
         return history ? QStringList{"History cleared."} : QStringList{};
     }
+    DownloadList *downloads() override { return &downloadList; }
     QList<FakeWebView *> views; // every view made, oldest first
+    FakeDownloadList downloadList;
     QStringList cleared;        // "1010": history, cookies, cache, storage
 };
