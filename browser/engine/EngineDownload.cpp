@@ -1,5 +1,6 @@
 #include "browser/engine/EngineDownload.h"
 
+#include <QFile>
 #include <QWebEngineDownloadRequest>
 
 EngineDownload::EngineDownload(QWebEngineDownloadRequest *request, const QString &path, QObject *parent)
@@ -66,6 +67,11 @@ void EngineDownload::update()
         m_state = Failed;
         m_failure = reasonText(m_request->interruptReason());
         break;
+    }
+    if (m_state == Failed) {
+        // The engine keeps what arrived for a resumption that never comes
+        // (it does so when the disk is full): nothing partial stays behind.
+        QFile::remove(m_path + QStringLiteral(".download"));
     }
     emit changed();
     if (m_state == Failed)

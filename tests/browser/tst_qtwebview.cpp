@@ -1,5 +1,7 @@
 // The real page view on Qt WebEngine, against pages served on 127.0.0.1.
+#include "browser/engine/PageQuestions.h"
 #include "browser/engine/QtWebView.h"
+#include "browser/ui/PermissionBar.h"
 #include "browser/engine/QtWebViewFactory.h"
 #include "browser/ui/frmBrowser.h"
 #include "favorites/core/FavoritesFile.h"
@@ -142,11 +144,13 @@ private slots:
         QCOMPARE(view.DocumentTitle(), QString()); // not the address
     }
 
-    void permissionRequestsAreDenied()
+    // Nobody answers: the page hears No in the end instead of waiting.
+    void unansweredPermissionRequestsAreDenied()
     {
         QtWebView view(profile, store, nullptr);
         view.resize(400, 300);
         view.show();
+        view.questions()->permissionBar()->setTimeout(300);
         view.Navigate2(server.url("/ask").toString());
         QTRY_COMPARE_WITH_TIMEOUT(view.engineView()->page()->title(), QString("denied"), 20000);
     }
