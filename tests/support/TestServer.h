@@ -57,7 +57,12 @@ public:
         m_server->listen(QHostAddress::LocalHost, 0);
     }
 
-    void page(const QString &path, const QByteArray &html) { m_routes.insert(path, TestResponse{html}); }
+    void page(const QString &path, const QByteArray &html)
+    {
+        TestResponse r;
+        r.body = html;
+        m_routes.insert(path, r);
+    }
     void route(const QString &path, const TestResponse &response) { m_routes.insert(path, response); }
     QUrl url(const QString &path) const { return url(path, m_host); }
     // The same pages under another name ("localhost") are another origin and
