@@ -41,7 +41,7 @@ QList<DownloadItem *> EngineDownloads::items() const
 
 QString EngineDownloads::downloadDirectory()
 {
-    return QStandardPaths::writableLocation(QStandardPaths::DownloadLocation);
+    return SaveAs::defaultFolder();
 }
 
 QString EngineDownloads::unusableDirectory(const QString &path)

@@ -198,6 +198,10 @@ void QtWebView::emitHistoryState()
 
 void QtWebView::onLoadFinished(bool)
 {
+    // A navigation that turned into a download leaves the page where it was:
+    // the address shown goes back to it.
+    if (m_crashed.isEmpty() && !m_page->url().isEmpty() && m_page->url() != m_announced)
+        announce(m_page->url());
     emitHistoryState();
     // The engine's title falls back to the address; ask the document itself.
     const quint64 navigation = m_navigation;

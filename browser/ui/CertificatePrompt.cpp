@@ -23,8 +23,9 @@ CertificatePrompt::CertificatePrompt(const QString &host, const QString &problem
 {
     setObjectName(QStringLiteral("certificatePrompt"));
     setFrameShape(QFrame::StyledPanel);
-    setAutoFillBackground(true);
-    setBackgroundRole(QPalette::Window);
+    // Its own colours, whatever the window around it uses: this must be read.
+    setStyleSheet(QStringLiteral("QFrame#certificatePrompt { background: #ffffff; border: 1px solid #a0a0a0; }"
+                                 "QLabel { color: #000000; }"));
 
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(24, 24, 24, 24);
@@ -34,7 +35,7 @@ CertificatePrompt::CertificatePrompt(const QString &host, const QString &problem
     big.setPointSizeF(big.pointSizeF() * 1.3);
     heading->setFont(big);
     layout->addWidget(heading);
-    layout->addWidget(plainLabel(QStringLiteral("%1 could not prove that it is %1.").arg(host), this));
+    layout->addWidget(plainLabel(QStringLiteral("Lumeno could not confirm that this is really %1.").arg(host), this));
     QLabel *detail = plainLabel(QStringLiteral("What is wrong: %1").arg(problem), this);
     detail->setObjectName(QStringLiteral("problem"));
     layout->addWidget(detail);

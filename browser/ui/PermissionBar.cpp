@@ -12,11 +12,8 @@ PermissionBar::PermissionBar(QWidget *parent)
 {
     setObjectName(QStringLiteral("permissionBar"));
     setFrameShape(QFrame::StyledPanel);
-    setAutoFillBackground(true);
-    QPalette p = palette();
-    p.setColor(QPalette::Window, QColor(0xFF, 0xF4, 0xC8));
-    p.setColor(QPalette::WindowText, Qt::black);
-    setPalette(p);
+    setStyleSheet(QStringLiteral("QFrame#permissionBar { background: #fff4c8; border: 1px solid #d8c87a; }"
+                                 "QLabel { color: #000000; }"));
 
     text->setTextFormat(Qt::PlainText);
     text->setWordWrap(true);

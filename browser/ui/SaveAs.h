@@ -17,4 +17,11 @@ QString ask(QWidget *parent, const QString &title, const QString &suggestedPath,
 // Replaces the dialog; an empty handler brings it back.
 void setHandler(Handler handler);
 
+// Where saving starts: the user's download folder, or the home folder where
+// there is none.
+QString defaultFolder();
+// Places a dialog over the middle of the widget that asked, so it is seen
+// in the browser window whose page asked rather than over the host.
+void centreOver(QWidget *dialog, QWidget *over);
+
 } // namespace SaveAs

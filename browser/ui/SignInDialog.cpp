@@ -1,5 +1,7 @@
 #include "browser/ui/SignInDialog.h"
 
+#include "browser/ui/SaveAs.h"
+
 #include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QLabel>
@@ -22,6 +24,7 @@ std::optional<Credentials> ask(QWidget *parent, const Request &request)
     if (handler())
         return handler()(parent, request);
     SignInDialog dialog(request, parent);
+    SaveAs::centreOver(&dialog, parent);
     if (dialog.exec() != QDialog::Accepted)
         return std::nullopt;
     return dialog.credentials();

@@ -11,7 +11,6 @@
 #include <QApplication>
 #include <QDir>
 #include <QRegularExpression>
-#include <QStandardPaths>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -418,8 +417,7 @@ void frmBrowser::mnuSavePdf_Click()
     name.replace(QRegularExpression(QStringLiteral("[/\\\\:*?\"<>|\\x00-\\x1f]")), QStringLiteral("_"));
     if (name.isEmpty() || name.startsWith(QLatin1Char('.')))
         name = QStringLiteral("page") + name;
-    const QString suggested = QDir(QStandardPaths::writableLocation(QStandardPaths::DownloadLocation))
-                                  .filePath(name.left(120) + QStringLiteral(".pdf"));
+    const QString suggested = QDir(SaveAs::defaultFolder()).filePath(name.left(120) + QStringLiteral(".pdf"));
     const QString path = SaveAs::ask(this, QStringLiteral("Save as PDF"), suggested,
                                      QStringLiteral("PDF files (*.pdf)"));
     if (!path.isEmpty())

@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QTimer>
 #include <QUrl>
 
 DownloadRow::DownloadRow(DownloadItem *item, std::function<bool(const QUrl &)> opener, QWidget *parent)
@@ -55,6 +56,15 @@ DownloadRow::DownloadRow(DownloadItem *item, std::function<bool(const QUrl &)> o
             openPath(QFileInfo(m_item->path()).absolutePath(), QStringLiteral("folder"));
     });
     connect(item, &DownloadItem::changed, this, &DownloadRow::refresh);
+    // A stalled transfer reports nothing: the speed and time left are
+    // brought up to date each second all the same.
+    auto *tick = new QTimer(this);
+    connect(tick, &QTimer::timeout, this, [this, tick] {
+        refresh();
+        if (!m_item || !m_item->isRunning())
+            tick->stop();
+    });
+    tick->start(1000);
     m_clock.start();
     refresh();
 }

@@ -37,6 +37,17 @@ frmDownloads::frmDownloads(DownloadList &downloads, QWidget *parent)
     connect(&downloads, &DownloadList::failed, this, &frmDownloads::reportFailure);
 }
 
+void frmDownloads::showEvent(QShowEvent *event)
+{
+    // First shown over the middle of the host; where the user puts it after.
+    if (!m_placed && parentWidget() && parentWidget()->isVisible()) {
+        m_placed = true;
+        const QWidget *host = parentWidget()->window();
+        move(host->mapToGlobal(host->rect().center()) - rect().center());
+    }
+    QWidget::showEvent(event);
+}
+
 QList<DownloadRow *> frmDownloads::rows() const
 {
     QList<DownloadRow *> rows;

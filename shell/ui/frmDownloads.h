@@ -25,10 +25,14 @@ public:
     QListWidget *list;
     QLabel *empty;
 
+protected:
+    void showEvent(QShowEvent *event) override;
+
 private:
     void add(DownloadItem *item);
     void reportFailure(DownloadItem *item);
 
     DownloadList &m_downloads;
     std::function<bool(const QUrl &)> m_opener;
+    bool m_placed = false;
 };

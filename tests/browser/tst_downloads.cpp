@@ -128,6 +128,10 @@ private slots:
         const int before = list().items().size();
         answer = dir->filePath("chosen.bin");
         auto view = newView();
+        QSignalSpy loaded(view->engineView()->page(), &QWebEnginePage::loadFinished);
+        view->Navigate2(server.url("/links").toString());
+        QVERIFY(loaded.wait(20000));
+        QSignalSpy addresses(view.get(), &WebView::BeforeNavigate2);
         view->Navigate2(server.url("/file").toString());
         QTRY_COMPARE_WITH_TIMEOUT(list().items().size(), before + 1, 20000);
         DownloadItem *item = list().items().last();
@@ -140,6 +144,11 @@ private slots:
         QVERIFY(bytesOf(answer) == payload);
         QCOMPARE(filesIn(dir->path()), QStringList{"chosen.bin"});
         QVERIFY(boxes.isEmpty());
+        // The page stayed; the address shown goes back to it.
+        QTRY_VERIFY_WITH_TIMEOUT(!addresses.isEmpty()
+                                     && addresses.last().first().toString() == server.url("/links").toString(),
+                                 20000);
+        QCOMPARE(view->LocationURL(), server.url("/links").toString());
         // The Downloads window came up with it.
         QVERIFY(window->isVisible());
     }
