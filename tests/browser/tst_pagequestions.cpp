@@ -8,6 +8,10 @@
 #include "browser/ui/PermissionBar.h"
 #include "browser/ui/PrintSetup.h"
 #include "browser/ui/SignInDialog.h"
+#include "browser/ui/frmBrowser.h"
+#include "favorites/core/FavoritesFile.h"
+#include "shell/core/Module1.h"
+#include "shell/ui/frmMain.h"
 #include "shell/ui/Messages.h"
 #include "support/EngineTest.h"
 #include "support/Files.h"
@@ -71,6 +75,7 @@ private slots:
         auth.realm = "Staff <b>only</b>";
         auth.deniedBody = "<html><head><title>Denied page</title></head><body>no entry</body></html>";
         server.route("/auth", auth);
+        server.page("/closer", "<html><head><title>closer</title></head><body>one entry</body></html>");
         server.page("/plain", "<html><head><title>Plain page</title></head><body>plain</body></html>");
         server.page("/mixed", "<html><head><title>mixed</title></head><body><img src='"
                                   + secureLocal.url("/img.png").toString().toUtf8()
@@ -313,6 +318,34 @@ private slots:
             QTRY_COMPARE_WITH_TIMEOUT(titleOf(*view), QString("fs"), 20000);
         }
         view.reset();
+    }
+
+    // -- closing
+
+    // The engine lets a page with one history entry close its tab; a browser
+    // window of the host is not the page's to close.
+    void pageCannotCloseABrowserWindow()
+    {
+        store.values.insert("Lumeno2/Internet/HomePage", server.url("/closer").toString());
+        Module1::resetSharedState();
+        Favorites::setProgramDirectory(dir.path());
+        frmMain host(store, *views);
+        host.setMarkvaultPath(QString());
+        host.Form_Load();
+        host.show();
+        QCOMPARE(host.browserWindows().size(), 1);
+        frmBrowser *w = host.browserWindows().first();
+        QSignalSpy closeAsked(static_cast<QtWebView *>(w->wb)->engineView()->page(),
+                              &QWebEnginePage::windowCloseRequested);
+        QTRY_COMPARE_WITH_TIMEOUT(static_cast<QtWebView *>(w->wb)->engineView()->page()->title(),
+                                  QString("closer"), 20000);
+        static_cast<QtWebView *>(w->wb)->engineView()->page()->runJavaScript("window.close();");
+        QVERIFY(closeAsked.wait(5000)); // the engine did ask
+        QCoreApplication::processEvents();
+        QCOMPARE(host.browserWindows().size(), 1);
+        QVERIFY(w->isVisible());
+        host.close();
+        store.values.remove("Lumeno2/Internet/HomePage");
     }
 
     // -- printing

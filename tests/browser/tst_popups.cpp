@@ -13,6 +13,7 @@
 #include "support/TestServer.h"
 
 #include <QLabel>
+#include <QMenu>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -109,6 +110,23 @@ private:
         // The engine takes clicks only once it has drawn the page.
         QTest::qWait(500);
         QTest::mouseClick(target, Qt::LeftButton, modifiers, QPoint(50, 50));
+    }
+
+    // "Open link in new window" from the engine's own menu over the link.
+    void openLinkFromThePagesMenu()
+    {
+        QWidget *target = view()->engineView()->focusProxy();
+        QVERIFY(target);
+        QTest::qWait(500);
+        QTest::mouseClick(target, Qt::RightButton, {}, QPoint(50, 50));
+        QMenu *menu = nullptr;
+        QTRY_VERIFY_WITH_TIMEOUT((menu = view()->engineView()->findChild<QMenu *>()) && menu->isVisible(), 10000);
+        QAction *open = view()->engineView()->page()->action(QWebEnginePage::OpenLinkInNewWindow);
+        if (!menu->actions().contains(open))
+            open = view()->engineView()->page()->action(QWebEnginePage::OpenLinkInNewTab);
+        QVERIFY(menu->actions().contains(open));
+        open->trigger();
+        menu->close();
     }
 
 private slots:
@@ -230,6 +248,7 @@ private slots:
         QTest::newRow("target=_blank by script") << "/jsclick" << "";
         QTest::newRow("form with target=_blank") << "/form" << "";
         QTest::newRow("ctrl+click") << "/plainlink" << "ctrl";
+        QTest::newRow("link's menu, new window") << "/plainlink" << "menu";
     }
     void eachKindOfRequestIsBlockedAndCountedOnce()
     {
@@ -241,6 +260,8 @@ private slots:
             clickPage();
         else if (click == "ctrl")
             clickPage(Qt::ControlModifier);
+        else if (click == "menu")
+            openLinkFromThePagesMenu();
         expectCount(1);
         QVERIFY(popups().isEmpty());
         QCOMPARE(OpenWindows, 1);

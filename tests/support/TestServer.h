@@ -5,6 +5,7 @@
 // send an attachment, ask for Basic sign-in, send slowly, stop half-way and
 // hold the connection, or drop the connection half-way.
 #include <QFile>
+#include <QFileInfo>
 #include <QHash>
 #include <QSslCertificate>
 #include <QSslConfiguration>
@@ -41,8 +42,10 @@ public:
     {
         if (auto *tls = qobject_cast<QSslServer *>(m_server)) {
             QSslConfiguration config = QSslConfiguration::defaultConfiguration();
-            QFile key(QStringLiteral(LUMENO_TEST_KEYS "/test-key.pem"));
-            QFile cert(QStringLiteral(LUMENO_TEST_KEYS "/test-cert.pem"));
+            // The pair lies beside this file, wherever the tree is.
+            const QString keys = QFileInfo(QStringLiteral(__FILE__)).absolutePath() + QStringLiteral("/keys/");
+            QFile key(keys + QStringLiteral("test-key.pem"));
+            QFile cert(keys + QStringLiteral("test-cert.pem"));
             if (key.open(QIODevice::ReadOnly) && cert.open(QIODevice::ReadOnly)) {
                 config.setPrivateKey(QSslKey(key.readAll(), QSsl::Rsa));
                 config.setLocalCertificate(QSslCertificate(cert.readAll()));
