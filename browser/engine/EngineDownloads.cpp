@@ -1,7 +1,7 @@
 #include "browser/engine/EngineDownloads.h"
 
 #include "browser/engine/EngineDownload.h"
-#include "browser/ui/SaveAs.h"
+#include "shell/ui/FileDialogs.h"
 
 #include <QDir>
 #include <QFile>
@@ -13,7 +13,7 @@
 
 EngineDownloads::EngineDownloads(QWebEngineProfile *profile, QObject *parent)
     : DownloadList(parent), m_chooser([](QWidget *parent, const QString &suggested) {
-          return SaveAs::ask(parent, QStringLiteral("Save File"), suggested);
+          return FileDialogs::saveFile(parent, QStringLiteral("Save File"), suggested, QString());
       })
 {
     connect(profile, &QWebEngineProfile::downloadRequested, this, &EngineDownloads::onRequested);
@@ -41,7 +41,7 @@ QList<DownloadItem *> EngineDownloads::items() const
 
 QString EngineDownloads::downloadDirectory()
 {
-    return SaveAs::defaultFolder();
+    return FileDialogs::defaultFolder();
 }
 
 QString EngineDownloads::unusableDirectory(const QString &path)

@@ -17,7 +17,8 @@ class EngineDownloads : public DownloadList
 {
     Q_OBJECT
 public:
-    // Asks where to save; an empty answer cancels. The default is SaveAs::ask.
+    // Asks where to save; an empty answer cancels. The default is the save
+    // dialog of FileDialogs.
     using Chooser = std::function<QString(QWidget *parent, const QString &suggestedPath)>;
 
     EngineDownloads(QWebEngineProfile *profile, QObject *parent);

@@ -1,6 +1,6 @@
 #include "browser/ui/SignInDialog.h"
 
-#include "browser/ui/SaveAs.h"
+#include "shell/ui/FileDialogs.h"
 
 #include <QDialogButtonBox>
 #include <QFormLayout>
@@ -24,7 +24,7 @@ std::optional<Credentials> ask(QWidget *parent, const Request &request)
     if (handler())
         return handler()(parent, request);
     SignInDialog dialog(request, parent);
-    SaveAs::centreOver(&dialog, parent);
+    FileDialogs::centreOver(&dialog, parent);
     if (dialog.exec() != QDialog::Accepted)
         return std::nullopt;
     return dialog.credentials();

@@ -1,10 +1,10 @@
 #include "browser/ui/frmBrowser.h"
 
 #include "browser/ui/AddressBox.h"
-#include "browser/ui/SaveAs.h"
 #include "browser/ui/WebView.h"
 #include "shell/core/Module1.h"
 #include "shell/core/Settings.h"
+#include "shell/ui/FileDialogs.h"
 #include "shell/ui/Twips.h"
 #include "browser/ui/BrowserHost.h"
 
@@ -417,9 +417,9 @@ void frmBrowser::mnuSavePdf_Click()
     name.replace(QRegularExpression(QStringLiteral("[/\\\\:*?\"<>|\\x00-\\x1f]")), QStringLiteral("_"));
     if (name.isEmpty() || name.startsWith(QLatin1Char('.')))
         name = QStringLiteral("page") + name;
-    const QString suggested = QDir(SaveAs::defaultFolder()).filePath(name.left(120) + QStringLiteral(".pdf"));
-    const QString path = SaveAs::ask(this, QStringLiteral("Save as PDF"), suggested,
-                                     QStringLiteral("PDF files (*.pdf)"));
+    const QString suggested = QDir(FileDialogs::defaultFolder()).filePath(name.left(120) + QStringLiteral(".pdf"));
+    const QString path = FileDialogs::saveFile(this, QStringLiteral("Save as PDF"), suggested,
+                                               QStringLiteral("PDF files (*.pdf)"));
     if (!path.isEmpty())
         wb->SaveAsPdf(path);
 }

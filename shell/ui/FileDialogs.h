@@ -23,4 +23,11 @@ QString saveFile(QWidget *parent, const QString &caption, const QString &suggest
 // Replaces the dialogs; an empty handler brings them back.
 void setHandler(Handler handler);
 
+// Where saving starts: the user's download folder, or the home folder where
+// there is none.
+QString defaultFolder();
+// Places a dialog over the middle of the widget that asked, so that a page's
+// question is seen in its own browser window rather than over the host.
+void centreOver(QWidget *dialog, QWidget *over);
+
 } // namespace FileDialogs

@@ -5,7 +5,7 @@
 #include "browser/engine/EngineDownloads.h"
 #include "browser/engine/QtWebView.h"
 #include "browser/engine/QtWebViewFactory.h"
-#include "browser/ui/SaveAs.h"
+#include "shell/ui/FileDialogs.h"
 #include "shell/core/DownloadList.h"
 #include "shell/ui/Messages.h"
 #include "shell/ui/frmDownloads.h"
@@ -98,7 +98,8 @@ private slots:
         server.page("/links", "<html><head><title>Links</title></head><body style='margin:0'>"
                               "<a href='/linked.txt' style='display:block;width:300px;height:120px'>"
                               "a link</a></body></html>");
-        SaveAs::setHandler([this](QWidget *parent, const QString &, const QString &path, const QString &) {
+        FileDialogs::setHandler([this](QWidget *parent, FileDialogs::Mode, const QString &, const QString &path,
+                                       const QString &) {
             askedOver << parent;
             suggested << path;
             return answer;
@@ -109,7 +110,7 @@ private slots:
     }
     void cleanupTestCase()
     {
-        SaveAs::setHandler({});
+        FileDialogs::setHandler({});
         Messages::setHandler({});
         window.reset();
         views.reset();

@@ -1,6 +1,6 @@
 // The drawn title bar and the window menu, and the other ways to the
 // favorites menu, with the fake page view.
-#include "browser/ui/SaveAs.h"
+#include "shell/ui/FileDialogs.h"
 #include "shell/ui/Messages.h"
 #include "shell/ui/StatusBar.h"
 #include "support/HostFixture.h"
@@ -112,7 +112,8 @@ private slots:
         QString suggested;
         QWidget *askedOver = nullptr;
         QString answer;
-        SaveAs::setHandler([&](QWidget *parent, const QString &, const QString &path, const QString &) {
+        FileDialogs::setHandler([&](QWidget *parent, FileDialogs::Mode, const QString &, const QString &path,
+                                    const QString &) {
             askedOver = parent;
             suggested = path;
             return answer;
@@ -126,7 +127,7 @@ private slots:
         w->mnuSavePdf->trigger();
         QCOMPARE(QFileInfo(suggested).fileName(), QString("page.pdf"));
         QCOMPARE(view->calls, QStringList{"SaveAsPdf:/tmp/chosen.pdf"});
-        SaveAs::setHandler({});
+        FileDialogs::setHandler({});
     }
 
     void windowMenu()

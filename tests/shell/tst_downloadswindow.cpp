@@ -1,7 +1,7 @@
 // The Downloads window and the host's part in downloads, on a scripted list:
 // what each row offers as a download moves along, a failure told in a box,
 // and quitting while a download runs.
-#include "browser/ui/SaveAs.h"
+#include "shell/ui/FileDialogs.h"
 #include "shell/ui/DownloadRow.h"
 #include "shell/ui/Messages.h"
 #include "shell/ui/frmDownloads.h"
