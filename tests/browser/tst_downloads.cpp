@@ -292,9 +292,17 @@ private slots:
         QVERIFY(loaded.wait(20000));
         QWidget *surface = view->engineView()->focusProxy();
         QVERIFY(surface);
-        QTest::mouseClick(surface, Qt::RightButton, {}, QPoint(40, 40));
+        // A page just loaded may not take input yet: click until its menu comes.
         QMenu *menu = nullptr;
-        QTRY_VERIFY_WITH_TIMEOUT((menu = view->engineView()->findChild<QMenu *>()) && menu->isVisible(), 10000);
+        const auto menuShown = [&] {
+            menu = view->engineView()->findChild<QMenu *>();
+            return menu && menu->isVisible();
+        };
+        for (int tries = 0; tries < 20 && !menuShown(); ++tries) {
+            QTest::mouseClick(surface, Qt::RightButton, {}, QPoint(40, 40));
+            QTest::qWaitFor(menuShown, 1000);
+        }
+        QVERIFY(menuShown());
         QAction *save = view->engineView()->page()->action(QWebEnginePage::DownloadLinkToDisk);
         QVERIFY(menu->actions().contains(save));
         save->trigger();

@@ -117,10 +117,17 @@ private:
     {
         QWidget *target = view()->engineView()->focusProxy();
         QVERIFY(target);
-        QTest::qWait(500);
-        QTest::mouseClick(target, Qt::RightButton, {}, QPoint(50, 50));
+        // A page just loaded may not take input yet: click until its menu comes.
         QMenu *menu = nullptr;
-        QTRY_VERIFY_WITH_TIMEOUT((menu = view()->engineView()->findChild<QMenu *>()) && menu->isVisible(), 10000);
+        const auto menuShown = [&] {
+            menu = view()->engineView()->findChild<QMenu *>();
+            return menu && menu->isVisible();
+        };
+        for (int tries = 0; tries < 20 && !menuShown(); ++tries) {
+            QTest::mouseClick(target, Qt::RightButton, {}, QPoint(50, 50));
+            QTest::qWaitFor(menuShown, 1000);
+        }
+        QVERIFY(menuShown());
         QAction *open = view()->engineView()->page()->action(QWebEnginePage::OpenLinkInNewWindow);
         if (!menu->actions().contains(open))
             open = view()->engineView()->page()->action(QWebEnginePage::OpenLinkInNewTab);
