@@ -300,7 +300,7 @@ private slots:
         };
         for (int tries = 0; tries < 20 && !menuShown(); ++tries) {
             QTest::mouseClick(surface, Qt::RightButton, {}, QPoint(40, 40));
-            QTest::qWaitFor(menuShown, 1000);
+            (void)QTest::qWaitFor(menuShown, 1000);
         }
         QVERIFY(menuShown());
         QAction *save = view->engineView()->page()->action(QWebEnginePage::DownloadLinkToDisk);

@@ -298,7 +298,7 @@ private slots:
             // A page just loaded may not take input yet: click until it does.
             for (int tries = 0; tries < 20 && !view->questions()->isFullScreen(); ++tries) {
                 QTest::mouseClick(engine->focusProxy(), Qt::LeftButton, {}, QPoint(50, 50));
-                QTest::qWaitFor([&] { return view->questions()->isFullScreen(); }, 1000);
+                (void)QTest::qWaitFor([&] { return view->questions()->isFullScreen(); }, 1000);
             }
             QVERIFY2(view->questions()->isFullScreen(), qPrintable(QString::number(round)));
             QTRY_COMPARE_WITH_TIMEOUT(titleOf(*view), QString("full"), 20000);

@@ -125,7 +125,7 @@ private:
         };
         for (int tries = 0; tries < 20 && !menuShown(); ++tries) {
             QTest::mouseClick(target, Qt::RightButton, {}, QPoint(50, 50));
-            QTest::qWaitFor(menuShown, 1000);
+            (void)QTest::qWaitFor(menuShown, 1000);
         }
         QVERIFY(menuShown());
         QAction *open = view()->engineView()->page()->action(QWebEnginePage::OpenLinkInNewWindow);
