@@ -55,11 +55,9 @@ void frmBrowser::zoomReset() { wb->setZoomFactor(Zoom::Normal); }
 
 bool frmBrowser::browserKey(int key, Qt::KeyboardModifiers modifiers)
 {
-    // Keys typed in a dialog that this window opened (the favorites editor)
-    // are that dialog's.
-    const QWidget *focus = QApplication::focusWidget();
-    if (m_unloaded || !focus || focus->window() != window())
+    if (m_unloaded)
         return false;
+    const QWidget *focus = QApplication::focusWidget();
     const Qt::KeyboardModifiers m = modifiers & ~Qt::KeypadModifier;
     const bool ctrl = m == Qt::ControlModifier;
     const bool alt = m == Qt::AltModifier;

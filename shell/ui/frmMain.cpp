@@ -489,9 +489,10 @@ bool frmMain::eventFilter(QObject *watched, QEvent *event)
 {
     if (event->type() == QEvent::KeyPress && !m_unloaded) {
         // A key event travels up from the focused widget; take it once, at
-        // its first receiver.
+        // its first receiver. Keys typed in another window (a dialog that a
+        // browser window opened, a viewer) are that window's own.
         QWidget *focus = QApplication::focusWidget();
-        if (watched == focus) {
+        if (watched == focus && focus->window() == this) {
             auto *key = static_cast<QKeyEvent *>(event);
             if (frmBrowser *window = frmBrowser::containing(focus)) {
                 // A browser's keys are taken here, before the page or the
@@ -499,7 +500,7 @@ bool frmMain::eventFilter(QObject *watched, QEvent *event)
                 if (window->Form_KeyDown(key->key(), key->modifiers()))
                     return true;
             }
-            else if (key->key() == Qt::Key_F1 && focus->window() == this)
+            else if (key->key() == Qt::Key_F1)
                 mnuReadme_Click();
         }
     }

@@ -180,6 +180,12 @@ private slots:
         QTRY_COMPARE(QApplication::focusWidget(), editor.lstFavs);
         QTest::keyClick(editor.lstFavs, Qt::Key_W, Qt::ControlModifier);
         QTest::keyClick(editor.lstFavs, Qt::Key_F5);
+        // Nor do the window's own keys reach past the dialog: Alt+F4 there
+        // must not end the program, F1 not open the read-me behind it.
+        QTest::keyClick(editor.lstFavs, Qt::Key_F4, Qt::AltModifier);
+        QTest::keyClick(editor.lstFavs, Qt::Key_F1);
+        QVERIFY(!host->isUnloaded());
+        QVERIFY(!host->findChild<QWidget *>("readmeViewer"));
         QCOMPARE(host->browserWindows().size(), 1);
         QVERIFY(takeCalls().isEmpty());
     }
