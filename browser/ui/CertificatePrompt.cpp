@@ -1,21 +1,12 @@
 #include "browser/ui/CertificatePrompt.h"
 
+#include "browser/ui/PlainLabel.h"
+
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
 #include <QVBoxLayout>
-
-namespace {
-QLabel *plainLabel(const QString &text, QWidget *parent)
-{
-    auto *label = new QLabel(parent);
-    label->setTextFormat(Qt::PlainText);
-    label->setWordWrap(true);
-    label->setText(text);
-    return label;
-}
-} // namespace
 
 CertificatePrompt::CertificatePrompt(const QString &host, const QString &problem, bool overridable,
                                      QWidget *parent)

@@ -1,5 +1,6 @@
 #include "browser/ui/SignInDialog.h"
 
+#include "browser/ui/PlainLabel.h"
 #include "shell/ui/FileDialogs.h"
 
 #include <QDialogButtonBox>
@@ -36,18 +37,6 @@ void setHandler(Handler h)
 }
 
 } // namespace SignIn
-
-namespace {
-// Names and realms come from the server: shown as text, never as markup.
-QLabel *plainLabel(const QString &text, QWidget *parent)
-{
-    auto *label = new QLabel(parent);
-    label->setTextFormat(Qt::PlainText);
-    label->setWordWrap(true);
-    label->setText(text);
-    return label;
-}
-} // namespace
 
 SignInDialog::SignInDialog(const SignIn::Request &request, QWidget *parent)
     : QDialog(parent), user(new QLineEdit(this)), password(new QLineEdit(this))
