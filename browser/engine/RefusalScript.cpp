@@ -77,11 +77,6 @@ if (up === window) {
              FrameHello);
 }
 
-bool isReport(const QString &message)
-{
-    return message.startsWith(ReportPrefix);
-}
-
 int parseReport(const QString &message, const QString &token)
 {
     if (!message.startsWith(ReportPrefix))

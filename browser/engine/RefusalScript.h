@@ -12,8 +12,5 @@ QString source(const QString &token, bool refuse);
 // The number of refusals a console message reports, or 0 when it is not a
 // report carrying `token`.
 int parseReport(const QString &message, const QString &token);
-// Whether a console message looks like a report at all (forged ones included),
-// so that it is kept out of the console.
-bool isReport(const QString &message);
 
 } // namespace RefusalScript

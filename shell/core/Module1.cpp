@@ -24,24 +24,10 @@ void resetSharedState()
     WindowWidth = WindowHeight = MainWindowWidth = MainWindowHeight = 0;
 }
 
-qint32 increment(qint32 &counter)
-{
-    if (counter < std::numeric_limits<qint32>::max())
-        ++counter;
-    return counter;
-}
-
 qint32 add(qint32 &counter, qint64 amount)
 {
     const qint64 sum = qint64(counter) + qMax<qint64>(0, amount);
     counter = qint32(qMin<qint64>(sum, std::numeric_limits<qint32>::max()));
-    return counter;
-}
-
-qint32 decrement(qint32 &counter)
-{
-    if (counter > std::numeric_limits<qint32>::min())
-        --counter;
     return counter;
 }
 

@@ -22,11 +22,8 @@ namespace Module1 {
 // Back to the state of a freshly started process: everything zero or false.
 void resetSharedState();
 
-// Counter arithmetic that stops at the ends of the signed 32-bit range
-// instead of wrapping. Returns the new value.
-qint32 increment(qint32 &counter);
-qint32 decrement(qint32 &counter);
-// Adds a non-negative amount, stopping at the largest value.
+// Adds a non-negative amount to a counter, stopping at the largest 32-bit
+// value instead of wrapping. Returns the new value.
 qint32 add(qint32 &counter, qint64 amount);
 
 // Reads the five stored options into the globals, in the order the host
