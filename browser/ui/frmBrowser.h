@@ -49,6 +49,9 @@ public:
     void navigate(const QString &address);
     QString currentAddress() const;
     void setNewWindowsRefused(bool refused);
+    // A text from a page or a file as a menu shows it: "&" is no mnemonic and
+    // a tab no shortcut column, and a very long one is cut short.
+    static QString asMenuText(QString text);
     // Size-limit for the user's border drags, in pixels; zero imposes nothing.
     QSize minimumDragSize() const { return m_minDrag; }
 

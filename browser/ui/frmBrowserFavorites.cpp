@@ -45,10 +45,7 @@ void frmBrowser::reportFavoritesError(const QString &error)
     Messages::show(this, QMessageBox::Warning, QStringLiteral("Favorites"), error);
 }
 
-namespace {
-// A title as a menu shows it: "&" is no mnemonic and a tab no shortcut
-// column, and a very long title is cut short for the screen.
-QString caption(QString title)
+QString frmBrowser::asMenuText(QString title)
 {
     constexpr int longest = 120;
     if (title.size() > longest)
@@ -57,7 +54,6 @@ QString caption(QString title)
     title.replace(QLatin1Char('&'), QLatin1String("&&"));
     return title;
 }
-} // namespace
 
 void frmBrowser::syncFavoriteItems()
 {
@@ -74,7 +70,7 @@ void frmBrowser::syncFavoriteItems()
     for (qsizetype i = 0; i < qMin(reused, n); ++i) {
         QAction *item = mnuFavorite[i];
         item->setSeparator(false);
-        item->setText(caption(m_favorites[i].Title));
+        item->setText(asMenuText(m_favorites[i].Title));
         item->setData(m_favorites[i].URL);
         item->setVisible(true);
     }
@@ -83,7 +79,7 @@ void frmBrowser::syncFavoriteItems()
     for (qsizetype i = reused; i < wanted; ++i) {
         auto *item = new QAction(mnuFavorites);
         if (i < n) {
-            item->setText(caption(m_favorites[i].Title));
+            item->setText(asMenuText(m_favorites[i].Title));
             item->setData(m_favorites[i].URL);
         }
         added << item;
