@@ -2,6 +2,7 @@
 
 #include "browser/engine/QtWebView.h"
 #include "browser/engine/RefusalScript.h"
+#include "browser/engine/TypingScript.h"
 
 #include <QWebEngineFileSystemAccessRequest>
 #include <QWebEngineFullScreenRequest>
@@ -47,6 +48,11 @@ void LumenoPage::javaScriptConsoleMessage(JavaScriptConsoleMessageLevel level, c
     if (m_owner) {
         if (const int n = RefusalScript::parseReport(message, m_owner->m_token); n > 0) {
             emit m_owner->NewWindowsRefused(n);
+            return;
+        }
+        // Only the view's own page carries the script; a pop-up's cannot report.
+        if (m_announces && TypingScript::isReport(message, m_owner->m_token)) {
+            m_owner->onTyped();
             return;
         }
     }

@@ -6,12 +6,14 @@
 #include "browser/engine/PageQuestions.h"
 #include "browser/engine/PopupWindow.h"
 #include "browser/engine/RefusalScript.h"
+#include "browser/engine/TypingScript.h"
 #include "shell/core/Settings.h"
 
 #include <QAction>
 #include <QPointer>
 #include <QRandomGenerator>
 #include <QWebEngineFindTextResult>
+#include <QWebEngineDownloadRequest>
 #include <QWebEngineHistory>
 #include <QWebEngineNewWindowRequest>
 #include <QWebEnginePage>
@@ -41,7 +43,14 @@ QtWebView::QtWebView(QWebEngineProfile *profile, SettingsStore &store, QWidget *
             [this](bool enabled) { emit CommandStateChange(CommandBack, enabled); });
     connect(m_page->action(QWebEnginePage::Forward), &QAction::enabledChanged, this,
             [this](bool enabled) { emit CommandStateChange(CommandForward, enabled); });
-    connect(m_page, &QWebEnginePage::loadStarted, this, [this] { ++m_navigation; });
+    connect(m_page, &QWebEnginePage::loadStarted, this, [this] {
+        ++m_navigation;
+        // What the user typed went with the document it was typed into.
+        if (m_typed) {
+            m_typed = false;
+            emit BusyChanged();
+        }
+    });
     connect(m_page, &QWebEnginePage::loadFinished, this, &QtWebView::onLoadFinished);
     // Fragment and pushState changes only show here.
     connect(m_page, &QWebEnginePage::urlChanged, this, &QtWebView::announce);
@@ -49,7 +58,11 @@ QtWebView::QtWebView(QWebEngineProfile *profile, SettingsStore &store, QWidget *
             [this](QWebEnginePage::RenderProcessTerminationStatus status, int) {
                 onRendererGone(status);
             });
+    connect(m_page, &QWebEnginePage::lifecycleStateChanged, this, &WebView::LifecycleChanged);
+    connect(m_page, &QWebEnginePage::recentlyAudibleChanged, this, &WebView::BusyChanged);
+    connect(profile, &QWebEngineProfile::downloadRequested, this, &QtWebView::onDownload);
     installRefusalScript();
+    installTypingScript();
 }
 
 QtWebView::~QtWebView()
@@ -203,6 +216,10 @@ void QtWebView::onLoadFinished(bool)
     if (m_crashed.isEmpty() && !m_page->url().isEmpty() && m_page->url() != m_announced)
         announce(m_page->url());
     emitHistoryState();
+    // A load cut short by discarding: the page runs no script until it is
+    // loaded again, and the title it had stays.
+    if (m_page->lifecycleState() == QWebEnginePage::LifecycleState::Discarded)
+        return;
     // The engine's title falls back to the address; ask the document itself.
     const quint64 navigation = m_navigation;
     QPointer<QtWebView> self(this);
@@ -245,6 +262,84 @@ void QtWebView::setNewWindowsRefused(bool refused)
                                          "window.__lumenoRefuseNewWindows('%1', %2);")
                               .arg(m_token, refused ? QStringLiteral("true") : QStringLiteral("false")),
                           QWebEngineScript::MainWorld);
+}
+
+void QtWebView::installTypingScript()
+{
+    QWebEngineScript script;
+    script.setName(TypingScript::name());
+    script.setInjectionPoint(QWebEngineScript::DocumentCreation);
+    // A world of its own: the page can neither see the token nor undo it.
+    script.setWorldId(QWebEngineScript::ApplicationWorld);
+    script.setRunsOnSubFrames(true);
+    script.setSourceCode(TypingScript::source(m_token));
+    m_page->scripts().insert(script);
+}
+
+void QtWebView::onTyped()
+{
+    if (m_typed)
+        return;
+    m_typed = true;
+    emit BusyChanged();
+}
+
+void QtWebView::onDownload(QWebEngineDownloadRequest *download)
+{
+    if (download->page() != m_page)
+        return;
+    m_downloads.removeAll(nullptr);
+    m_downloads << download;
+    connect(download, &QWebEngineDownloadRequest::isFinishedChanged, this, &WebView::BusyChanged);
+    connect(download, &QObject::destroyed, this, &WebView::BusyChanged);
+    emit BusyChanged();
+}
+
+namespace {
+QWebEnginePage::LifecycleState toEngine(PageLifecycle::State state)
+{
+    switch (state) {
+    case PageLifecycle::State::Frozen:
+        return QWebEnginePage::LifecycleState::Frozen;
+    case PageLifecycle::State::Discarded:
+        return QWebEnginePage::LifecycleState::Discarded;
+    case PageLifecycle::State::Active:
+        break;
+    }
+    return QWebEnginePage::LifecycleState::Active;
+}
+} // namespace
+
+PageLifecycle::State QtWebView::lifecycle() const
+{
+    switch (m_page->lifecycleState()) {
+    case QWebEnginePage::LifecycleState::Frozen:
+        return PageLifecycle::State::Frozen;
+    case QWebEnginePage::LifecycleState::Discarded:
+        return PageLifecycle::State::Discarded;
+    case QWebEnginePage::LifecycleState::Active:
+        break;
+    }
+    return PageLifecycle::State::Active;
+}
+
+void QtWebView::setLifecycle(PageLifecycle::State state)
+{
+    // The engine refuses to rest a page that is shown, with a warning; such a
+    // request is a mistake in the caller, not in the page.
+    if (state != PageLifecycle::State::Active && m_page->isVisible())
+        return;
+    m_page->setLifecycleState(toEngine(state));
+}
+
+bool QtWebView::isBusy() const
+{
+    if (m_typed || m_page->recentlyAudible())
+        return true;
+    for (const QPointer<QWebEngineDownloadRequest> &d : m_downloads)
+        if (d && !d->isFinished())
+            return true;
+    return false;
 }
 
 void QtWebView::handleNewWindow(QWebEngineNewWindowRequest &request)

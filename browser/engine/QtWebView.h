@@ -6,6 +6,7 @@
 #include <QUrl>
 #include <memory>
 
+class QWebEngineDownloadRequest;
 class QWebEngineNewWindowRequest;
 class QWebEngineProfile;
 class QWebEngineView;
@@ -42,6 +43,9 @@ public:
     qreal zoomFactor() const override;
     void Print() override;
     void SaveAsPdf(const QString &path) override;
+    PageLifecycle::State lifecycle() const override;
+    void setLifecycle(PageLifecycle::State state) override;
+    bool isBusy() const override;
 
     // Sets up how the engine runs; call before the application object exists.
     static void prepareEnvironment();
@@ -70,6 +74,9 @@ private:
     void emitHistoryState();
     void handleNewWindow(QWebEngineNewWindowRequest &request);
     void installRefusalScript();
+    void installTypingScript();
+    void onTyped();
+    void onDownload(QWebEngineDownloadRequest *download);
     void onRendererGone(int status);
 
     SettingsStore &m_store;
@@ -87,4 +94,8 @@ private:
     std::unique_ptr<SiteAnswers> m_ownAnswers;
     PageQuestions *m_questions;
     PagePrinter *m_printer;
+    // The user typed into the document shown.
+    bool m_typed = false;
+    // Downloads this page started, until they end.
+    QList<QPointer<QWebEngineDownloadRequest>> m_downloads;
 };

@@ -3,6 +3,7 @@
 // address and title, and six events. The window is written against this
 // alone; the real view runs Qt WebEngine, the tests run a scripted fake.
 #include "browser/core/Layout.h"
+#include "browser/core/PageLifecycle.h"
 
 #include <QWidget>
 #include <functional>
@@ -50,6 +51,14 @@ public:
     // Writes the page as a PDF file; PdfSaved tells how it went. Failures
     // are told to the user by the view.
     virtual void SaveAsPdf(const QString &path) = 0;
+    // How far the page rests while its window is out of sight (see
+    // PageLifecycle). A page that is shown is never frozen or discarded: the
+    // request is ignored, and showing a resting page makes it active.
+    virtual PageLifecycle::State lifecycle() const { return PageLifecycle::State::Active; }
+    virtual void setLifecycle(PageLifecycle::State state) { Q_UNUSED(state); }
+    // Whether the page is to go on running out of sight: it plays sound, a
+    // download it started is running, or it holds something the user typed.
+    virtual bool isBusy() const { return false; }
 
     // Places the view in its window's client area, in twips.
     void Move(const TwipRect &r);
@@ -65,6 +74,10 @@ signals:
     // A page refused this many new windows itself (see setNewWindowsRefused).
     void NewWindowsRefused(int count);
     void PdfSaved(const QString &path, bool ok);
+    // lifecycle() changed.
+    void LifecycleChanged();
+    // isBusy() may have changed.
+    void BusyChanged();
 
 private:
     void onFocusChanged(QWidget *old, QWidget *now);

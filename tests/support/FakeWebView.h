@@ -42,6 +42,24 @@ public:
     QString LocationName() const override { return title; }
     QString DocumentTitle() const override { return title; }
 
+    // Rests as the engine does: a page that is shown is never frozen or
+    // discarded, and showing a resting one makes it active. Shown means shown
+    // and not hidden since, also by a minimized host (which hides its
+    // children without changing isVisible()).
+    PageLifecycle::State lifecycle() const override { return state; }
+    void setLifecycle(PageLifecycle::State wanted) override
+    {
+        if (wanted != PageLifecycle::State::Active && shown)
+            return;
+        changeState(wanted);
+    }
+    bool isBusy() const override { return busy; }
+    void setBusy(bool on)
+    {
+        busy = on;
+        emit BusyChanged();
+    }
+
     // Raises the new-window event as a page would; returns whether it was refused.
     bool requestNewWindow()
     {
@@ -56,6 +74,34 @@ public:
     qreal zoom = 1.0;
     QString url;
     QString title;
+    PageLifecycle::State state = PageLifecycle::State::Active;
+    bool busy = false;
+    bool shown = false;
+    // Every state the page went through, in order.
+    QList<PageLifecycle::State> states;
+
+protected:
+    void showEvent(QShowEvent *event) override
+    {
+        WebView::showEvent(event);
+        shown = true;
+        changeState(PageLifecycle::State::Active);
+    }
+    void hideEvent(QHideEvent *event) override
+    {
+        WebView::hideEvent(event);
+        shown = false;
+    }
+
+private:
+    void changeState(PageLifecycle::State next)
+    {
+        if (next == state)
+            return;
+        state = next;
+        states << next;
+        emit LifecycleChanged();
+    }
 };
 
 class FakeWebViewFactory : public WebViewFactory
