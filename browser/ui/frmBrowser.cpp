@@ -182,6 +182,7 @@ void frmBrowser::buildMenus()
     });
 
     mnuSystem = new QMenu(QStringLiteral("System"), this);
+    mnuMinimize = mnuSystem->addAction(QStringLiteral("Minimize"));
     mnuMaximize = mnuSystem->addAction(QStringLiteral("Maximize"));
     mnuPrintSep = mnuSystem->addSeparator();
     // Ctrl+P is shown here; the key itself is handled with the other window keys.
@@ -192,6 +193,7 @@ void frmBrowser::buildMenus()
     mnuClose->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_W));
     mnuClose->setShortcutContext(Qt::WidgetShortcut);
     mnuSystem->setDefaultAction(mnuMaximize);
+    connect(mnuMinimize, &QAction::triggered, this, &frmBrowser::mnuMinimize_Click);
     connect(mnuMaximize, &QAction::triggered, this, &frmBrowser::mnuMaximize_Click);
     connect(mnuClose, &QAction::triggered, this, &frmBrowser::mnuClose_Click);
     connect(mnuPrint, &QAction::triggered, this, &frmBrowser::mnuPrint_Click);

@@ -49,6 +49,14 @@ public:
     void navigate(const QString &address);
     QString currentAddress() const;
     void setNewWindowsRefused(bool refused);
+    // Minimized: out of sight, still open and counted, until restored from
+    // the host's Window menu.
+    void Minimize();
+    void Restore();
+    bool isMinimizedInHost() const { return m_minimized; }
+    // The window's title as a menu item shows it (the address while the page
+    // has no title).
+    QString menuCaption() const;
     // A text from a page or a file as a menu shows it: "&" is no mnemonic and
     // a tab no shortcut column, and a very long one is cut short.
     static QString asMenuText(QString text);
@@ -90,11 +98,13 @@ public:
     void mnuMaximize_Click();
     void mnuPrint_Click();
     void mnuSavePdf_Click();
+    void mnuMinimize_Click();
     void lblCaption_Click();
     void picStatus_MouseUp(Qt::MouseButton Button, const QPoint &pos);
     bool isDragging() const { return m_titleDrag; }
 
     QMenu *mnuSystem;
+    QAction *mnuMinimize;
     QAction *mnuMaximize;
     QAction *mnuPrint;
     QAction *mnuSavePdf;
@@ -188,6 +198,7 @@ private:
     // The size the window had once loaded and fitted to the workspace.
     QSize m_loadedSize;
     bool m_unloaded = false;
+    bool m_minimized = false;
     Qt::Edges m_dragEdges;
     QPoint m_dragStart;
     // A move by the title: where the mouse holds the window.

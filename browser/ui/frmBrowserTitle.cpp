@@ -47,6 +47,39 @@ void frmBrowser::mnuMaximize_Click()
     lblTitle_DblClick();
 }
 
+void frmBrowser::mnuMinimize_Click()
+{
+    Minimize();
+}
+
+void frmBrowser::Minimize()
+{
+    if (m_minimized || m_unloaded)
+        return;
+    m_minimized = true;
+    // The focus goes to the host first: left to itself it would move on to
+    // whatever window comes next and bring that one forward.
+    if (isAncestorOf(QApplication::focusWidget()))
+        m_host.takeFocus();
+    hide();
+}
+
+void frmBrowser::Restore()
+{
+    if (m_unloaded)
+        return;
+    m_minimized = false;
+    show();
+    raise();
+    focusPage();
+}
+
+QString frmBrowser::menuCaption() const
+{
+    const QString title = lblTitle->text();
+    return asMenuText(title.isEmpty() ? currentAddress() : title);
+}
+
 void frmBrowser::lblCaption_Click()
 {
     const QPoint left = m_client->mapToGlobal(QPoint(lblCaption->x(), 0));

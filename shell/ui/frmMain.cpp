@@ -1,5 +1,6 @@
 #include "shell/ui/frmMain.h"
 
+#include "browser/core/PageLifecycle.h"
 #include "browser/ui/frmBrowser.h"
 #include "browser/core/Layout.h"
 #include "browser/ui/WebView.h"
@@ -7,6 +8,7 @@
 #include "shell/core/Settings.h"
 #include "shell/ui/Messages.h"
 #include "shell/ui/StatusBar.h"
+#include "shell/ui/WorkspaceSight.h"
 #include "shell/ui/frmAbout.h"
 #include "shell/ui/frmDownloads.h"
 #include "shell/ui/frmInternetOptions.h"
@@ -49,6 +51,7 @@ frmMain::frmMain(SettingsStore &store, WebViewFactory &views, QWidget *parent)
     m_workspace->setAutoFillBackground(true);
     setCentralWidget(m_workspace);
     setStatusBar(SB);
+    m_sight = new WorkspaceSight(this, m_workspace, this);
     buildMenus();
     if (DownloadList *downloads = views.downloads())
         m_downloads = new frmDownloads(*downloads, this);
@@ -108,6 +111,11 @@ void frmMain::buildMenus()
     sep1 = mnuOptions->addSeparator();
     mnuInetOptions = mnuOptions->addAction(QStringLiteral("&Internet Options..."));
 
+    mnuWindow = bar->addMenu(QStringLiteral("&Window"));
+    mnuMinimizeWindow = mnuWindow->addAction(QStringLiteral("Mi&nimize"));
+    mnuMinimizeWindow->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_M));
+    sep4 = mnuWindow->addSeparator();
+
     mnuHelp = bar->addMenu(QStringLiteral("&Help"));
     // F1 is shown here; the key itself is handled with the other window keys.
     mnuReadme = mnuHelp->addAction(QStringLiteral("&Read Me\tF1"));
@@ -123,6 +131,8 @@ void frmMain::buildMenus()
     connect(mnuReadme, &QAction::triggered, this, &frmMain::mnuReadme_Click);
     connect(mnuWebSupport, &QAction::triggered, this, &frmMain::mnuWebSupport_Click);
     connect(mnuAbout, &QAction::triggered, this, &frmMain::mnuAbout_Click);
+    connect(mnuMinimizeWindow, &QAction::triggered, this, &frmMain::mnuMinimizeWindow_Click);
+    connect(mnuWindow, &QMenu::aboutToShow, this, &frmMain::mnuWindow_AboutToShow);
     // The action checks itself before it reports the trigger; the handler
     // does the inverting, as the command is defined.
     connect(mnuDisablePopups, &QAction::triggered, this, [this] {
@@ -141,6 +151,7 @@ void frmMain::Form_Load(const QStringList &addresses)
     mnuDisablePopups->setChecked(KillPopups);
     if (QFileInfo(m_markvaultPath).isFile())
         mnuMarkvault->setVisible(true);
+    m_sight->setTimes(PageLifecycle::readTimes(m_store));
     openWindow(addresses.value(0), Placement::HomeIfFirst);
     for (qsizetype i = 1; i < addresses.size(); ++i)
         openWindow(addresses[i], Placement::WhereItAppears);
@@ -226,6 +237,7 @@ frmBrowser *frmMain::openWindow(const QString &address, Placement placement)
     if (placement == Placement::HomeIfFirst && m_windows.isEmpty())
         window->MoveTo(Layout::HomeLeft, Layout::HomeTop);
     m_windows << window;
+    m_sight->add(window, window->wb);
     windowsChanged();
     if (!address.isEmpty())
         window->navigate(address);
@@ -351,6 +363,40 @@ frmBrowser *frmMain::frontWindow() const
             return window;
     }
     return nullptr;
+}
+
+void frmMain::mnuMinimizeWindow_Click()
+{
+    if (frmBrowser *front = frontWindow())
+        front->Minimize();
+}
+
+void frmMain::mnuWindow_AboutToShow()
+{
+    qDeleteAll(mnuWindowItems);
+    mnuWindowItems.clear();
+    const QList<frmBrowser *> windows = browserWindows();
+    for (qsizetype i = 0; i < windows.size(); ++i) {
+        frmBrowser *window = windows[i];
+        // The first nine can be picked by their number.
+        QString text = (i < 9 ? QStringLiteral("&%1 ") : QStringLiteral("%1 ")).arg(i + 1)
+                     + window->menuCaption();
+        if (window->isMinimizedInHost())
+            text += QStringLiteral(" (minimized)");
+        auto *item = new QAction(text, mnuWindow);
+        connect(item, &QAction::triggered, this, [this, window = QPointer<frmBrowser>(window)] {
+            if (window)
+                mnuWindowItem_Click(window);
+        });
+        mnuWindowItems << item;
+    }
+    mnuWindow->addActions(mnuWindowItems);
+    sep4->setVisible(!windows.isEmpty());
+}
+
+void frmMain::mnuWindowItem_Click(frmBrowser *window)
+{
+    window->Restore();
 }
 
 void frmMain::mnuMarkvault_Click()

@@ -17,6 +17,7 @@ class SettingsStore;
 class StatusBar;
 class StatusBarPanel;
 class WebViewFactory;
+class WorkspaceSight;
 class frmBrowser;
 class frmDownloads;
 
@@ -85,6 +86,11 @@ public:
     QAction *mnuMarkvault;
     QAction *sep1;
     QAction *mnuInetOptions;
+    // Minimize the window in front; below, every window, to bring one back.
+    QMenu *mnuWindow;
+    QAction *mnuMinimizeWindow;
+    QAction *sep4;
+    QList<QAction *> mnuWindowItems;
     QMenu *mnuHelp;
     QAction *mnuReadme;
     QAction *mnuWebSupport;
@@ -104,6 +110,9 @@ public:
     void mnuReadme_Click();
     void mnuWebSupport_Click();
     void mnuAbout_Click();
+    void mnuMinimizeWindow_Click();
+    void mnuWindow_AboutToShow();
+    void mnuWindowItem_Click(frmBrowser *window);
 
     // The page the support command opens.
     static QString supportPage();
@@ -112,6 +121,8 @@ public:
     // The browser window in front, if any.
     frmBrowser *frontWindow() const;
     frmDownloads *downloadsWindow() const { return m_downloads; }
+    // Which windows can be seen, and the rest their pages get.
+    WorkspaceSight *sight() const { return m_sight; }
 
 signals:
     // The host has unloaded every form; the program ends.
@@ -139,6 +150,7 @@ private:
     QList<QPointer<frmBrowser>> m_windows;
     // The downloads of this run, when the views can download.
     frmDownloads *m_downloads = nullptr;
+    WorkspaceSight *m_sight;
     // Where the next window that is not the first one is shown.
     int m_cascade = 0;
     bool m_unloaded = false;

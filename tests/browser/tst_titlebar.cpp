@@ -135,7 +135,7 @@ private slots:
         QStringList items;
         for (QAction *a : w->mnuSystem->actions())
             items << (a->isSeparator() ? "-" : a->text());
-        QCOMPARE(items, (QStringList{"Maximize", "-", "Print...\tCtrl+P", "Save as PDF...", "-", "Close"}));
+        QCOMPARE(items, (QStringList{"Minimize", "Maximize", "-", "Print...	Ctrl+P", "Save as PDF...", "-", "Close"}));
         QCOMPARE(w->mnuSystem->defaultAction(), w->mnuMaximize);
         // A left release over the title shows nothing.
         send(w->lblTitle, QEvent::MouseButtonPress, QPoint(5, 5), Qt::LeftButton, Qt::LeftButton);

@@ -118,10 +118,11 @@ private slots:
     {
         start(false);
         QList<QAction *> top = host->menuBar()->actions();
-        QCOMPARE(top.size(), 3);
+        QCOMPARE(top.size(), 4);
         QCOMPARE(top[0]->text(), QString("File"));
         QCOMPARE(top[1]->text(), QString("&Options"));
-        QCOMPARE(top[2]->text(), QString("&Help"));
+        QCOMPARE(top[2]->text(), QString("&Window"));
+        QCOMPARE(top[3]->text(), QString("&Help"));
         QStringList file, options, help;
         for (QAction *a : host->mnuFile->actions())
             file << (a->isSeparator() ? "-" : a->text());
@@ -133,6 +134,7 @@ private slots:
         QCOMPARE(options, (QStringList{"&Disable Popups", "Open Markvault", "-", "&Internet Options..."}));
         QCOMPARE(help, (QStringList{"&Read Me\tF1", "&Web Support...", "-", "&About"}));
         QCOMPARE(host->mnuNewWindow->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_N));
+        QCOMPARE(host->mnuMinimizeWindow->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_M));
         // The Quit caption shows Alt+F4 but binds no key of its own.
         QVERIFY(host->mnuQuit->shortcut().isEmpty());
         QVERIFY(host->mnuDisablePopups->isCheckable());

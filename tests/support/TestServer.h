@@ -30,6 +30,8 @@ struct TestResponse
     bool holdHalfway = false;
     // Half the body, then the connection is cut.
     bool dropHalfway = false;
+    // Asked for again at every load, never taken from the engine's cache.
+    bool noStore = false;
 };
 
 class TestServer : public QObject
@@ -112,6 +114,8 @@ private:
             QByteArray extra;
             if (!r.attachment.isEmpty())
                 extra = "Content-Disposition: attachment; filename=\"" + r.attachment + "\"\r\n";
+            if (r.noStore)
+                extra += "Cache-Control: no-store\r\n";
             if (!r.holdHalfway && !r.dropHalfway) {
                 send(s, "200 OK", r.contentType, extra, r.body);
                 s->disconnectFromHost();
