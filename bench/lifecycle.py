@@ -74,27 +74,6 @@ FIND_HOST = "xdotool search --onlyvisible --name '^Lumeno 2[.]0$' | head -n 1"
 KEYS = "xdotool windowfocus --sync {win} && xdotool key --clearmodifiers --delay 150 {keys}"
 
 
-def start_xvfb(display, size):
-    """peer/bench.py's private Xvfb, with a screen of the size given: the host fills it, so
-    that 50 cascaded windows (24 px apart) each keep a part in sight."""
-    if display:
-        return None, display
-    r, w = os.pipe()
-    p = subprocess.Popen(["Xvfb", "-displayfd", str(w), "-screen", "0", f"{size}x24",
-                          "-nolisten", "tcp", "-noreset"], pass_fds=(w,),
-                         start_new_session=True, stdout=subprocess.DEVNULL,
-                         stderr=subprocess.DEVNULL)
-    os.close(w)
-    buf = b""
-    while not buf.endswith(b"\n"):
-        c = os.read(r, 64)
-        if not c:
-            raise RuntimeError("Xvfb did not report a display")
-        buf += c
-    os.close(r)
-    return p, ":" + buf.decode().strip()
-
-
 def make_server(beacons):
     """/anim (numbered by token with k=seq, like peer/bench.py's /page) and /loaded."""
     class H(http.server.BaseHTTPRequestHandler):
@@ -147,7 +126,7 @@ class Bench:
         self.beacons = pb.Beacons()
         self.srv = make_server(self.beacons)
         self.port = self.srv.server_address[1]
-        self.xvfb, self.display = start_xvfb(args.display, args.screen)
+        self.xvfb, self.display = pb.start_xvfb(args.display, args.screen)
         self.xvfb_pid = self.xvfb.pid if self.xvfb else None
         pb.log(f"server http://127.0.0.1:{self.port}  display {self.display}")
 

@@ -468,11 +468,12 @@ def count_windows(display):
             return None
 
 
-def start_xvfb(display):
+def start_xvfb(display, size="1920x1080"):
+    """A private Xvfb with one screen of the size given (WxH), unless a display is given."""
     if display:
         return None, display
     r, w = os.pipe()
-    p = subprocess.Popen(["Xvfb", "-displayfd", str(w), "-screen", "0", "1920x1080x24",
+    p = subprocess.Popen(["Xvfb", "-displayfd", str(w), "-screen", "0", f"{size}x24",
                           "-nolisten", "tcp", "-noreset"], pass_fds=(w,),
                          start_new_session=True, stdout=subprocess.DEVNULL,
                          stderr=subprocess.DEVNULL)
