@@ -10,8 +10,10 @@
 #include "shell/core/Settings.h"
 
 #include <QAction>
+#include <QCoreApplication>
 #include <QPointer>
 #include <QRandomGenerator>
+#include <QTimer>
 #include <QWebEngineFindTextResult>
 #include <QWebEngineDownloadRequest>
 #include <QWebEngineHistory>
@@ -21,6 +23,25 @@
 #include <QWebEngineScript>
 #include <QWebEngineScriptCollection>
 #include <QWebEngineView>
+
+#include <malloc.h>
+
+namespace {
+// The C library keeps the heap a page's engine objects leave behind for
+// later use; a few seconds after the last page rests for good or goes, the
+// free part of it is given back to the system.
+void giveBackFreedMemorySoon()
+{
+    static QPointer<QTimer> timer;
+    if (!timer) {
+        timer = new QTimer(QCoreApplication::instance());
+        timer->setSingleShot(true);
+        timer->setInterval(3000);
+        QObject::connect(timer, &QTimer::timeout, [] { malloc_trim(0); });
+    }
+    timer->start();
+}
+} // namespace
 
 QtWebView::QtWebView(QWebEngineProfile *profile, SettingsStore &store, QWidget *parent,
                      SiteAnswers *answers)
@@ -58,7 +79,12 @@ QtWebView::QtWebView(QWebEngineProfile *profile, SettingsStore &store, QWidget *
             [this](QWebEnginePage::RenderProcessTerminationStatus status, int) {
                 onRendererGone(status);
             });
-    connect(m_page, &QWebEnginePage::lifecycleStateChanged, this, &WebView::LifecycleChanged);
+    connect(m_page, &QWebEnginePage::lifecycleStateChanged, this,
+            [this](QWebEnginePage::LifecycleState state) {
+                if (state == QWebEnginePage::LifecycleState::Discarded)
+                    giveBackFreedMemorySoon();
+                emit LifecycleChanged();
+            });
     connect(m_page, &QWebEnginePage::recentlyAudibleChanged, this, &WebView::BusyChanged);
     connect(profile, &QWebEngineProfile::downloadRequested, this, &QtWebView::onDownload);
     installRefusalScript();
@@ -72,6 +98,7 @@ QtWebView::~QtWebView()
     // The page goes before the view it is shown in, and before its profile.
     m_view->setPage(nullptr);
     delete m_page;
+    giveBackFreedMemorySoon();
 }
 
 void QtWebView::prepareEnvironment()
