@@ -63,6 +63,9 @@ PageQuestions::~PageQuestions()
         m_deferred->rejectCertificate();
     m_bar->blockSignals(true);
     m_bar->denyAll();
+    // The window may get another page; its questions bring their own.
+    delete m_bar;
+    delete m_prompt;
 }
 
 void PageQuestions::layout()

@@ -11,6 +11,8 @@
 
 #include <QAction>
 #include <QCoreApplication>
+#include <QDataStream>
+#include <QIODevice>
 #include <QPointer>
 #include <QRandomGenerator>
 #include <QTimer>
@@ -25,6 +27,7 @@
 #include <QWebEngineView>
 
 #include <malloc.h>
+#include <utility>
 
 namespace {
 // The C library keeps the heap a page's engine objects leave behind for
@@ -45,18 +48,30 @@ void giveBackFreedMemorySoon()
 
 QtWebView::QtWebView(QWebEngineProfile *profile, SettingsStore &store, QWidget *parent,
                      SiteAnswers *answers)
-    : WebView(parent), m_store(store), m_profile(profile), m_view(new QWebEngineView(this)),
-      m_page(new LumenoPage(profile, this, true, this)),
+    : WebView(parent), m_store(store), m_profile(profile),
       m_token(QString::number(QRandomGenerator::system()->generate64(), 36)
               + QString::number(QRandomGenerator::system()->generate64(), 36)),
-      m_ownAnswers(answers ? nullptr : std::make_unique<SiteAnswers>())
+      m_answers(answers), m_ownAnswers(answers ? nullptr : std::make_unique<SiteAnswers>())
 {
+    setFocusPolicy(Qt::StrongFocus);
+    connect(profile, &QWebEngineProfile::downloadRequested, this, &QtWebView::onDownload);
+    makePage();
+}
+
+QtWebView::~QtWebView()
+{
+    dropPage();
+}
+
+void QtWebView::makePage()
+{
+    m_view = new QWebEngineView(this);
+    m_page = new LumenoPage(m_profile, this, true, this);
     m_view->setPage(m_page);
-    m_questions = new PageQuestions(m_view, this, answers ? *answers : *m_ownAnswers);
+    m_questions = new PageQuestions(m_view, this, m_answers ? *m_answers : *m_ownAnswers);
     m_printer = new PagePrinter(m_view);
     connect(m_printer, &PagePrinter::pdfSaved, this, &QtWebView::PdfSaved);
     setFocusProxy(m_view);
-    setFocusPolicy(Qt::StrongFocus);
 
     // The history actions are made on first use; make them now so that their
     // changes are seen from the first page on.
@@ -79,26 +94,85 @@ QtWebView::QtWebView(QWebEngineProfile *profile, SettingsStore &store, QWidget *
             [this](QWebEnginePage::RenderProcessTerminationStatus status, int) {
                 onRendererGone(status);
             });
-    connect(m_page, &QWebEnginePage::lifecycleStateChanged, this,
-            [this](QWebEnginePage::LifecycleState state) {
-                if (state == QWebEnginePage::LifecycleState::Discarded)
-                    giveBackFreedMemorySoon();
-                emit LifecycleChanged();
-            });
+    connect(m_page, &QWebEnginePage::lifecycleStateChanged, this, &WebView::LifecycleChanged);
     connect(m_page, &QWebEnginePage::recentlyAudibleChanged, this, &WebView::BusyChanged);
-    connect(profile, &QWebEngineProfile::downloadRequested, this, &QtWebView::onDownload);
     installRefusalScript();
     installTypingScript();
 }
 
-QtWebView::~QtWebView()
+void QtWebView::dropPage()
 {
+    if (!m_page)
+        return;
     // What the page still waits for is answered while the page is there.
     delete m_questions;
+    m_questions = nullptr;
+    delete m_printer;
+    m_printer = nullptr;
+    setFocusProxy(nullptr);
     // The page goes before the view it is shown in, and before its profile.
     m_view->setPage(nullptr);
     delete m_page;
+    m_page = nullptr;
+    delete m_view;
+    m_view = nullptr;
     giveBackFreedMemorySoon();
+}
+
+void QtWebView::letPageGo()
+{
+    // Where the page stood, its history and its zoom are all that is kept;
+    // the engine's page and view go with everything they hold.
+    m_rest = Rest();
+    QDataStream out(&m_rest.history, QIODevice::WriteOnly);
+    out << *m_page->history();
+    m_rest.url = m_page->url();
+    m_rest.zoom = m_page->zoomFactor();
+    dropPage();
+    emit LifecycleChanged();
+}
+
+void QtWebView::bringPageBack()
+{
+    if (m_page)
+        return;
+    const Rest rest = std::exchange(m_rest, Rest());
+    makePage();
+    m_page->setZoomFactor(rest.zoom);
+    m_questions->layout();
+    m_view->show();
+    // The same entry of the same history is loaded again.
+    if (!rest.history.isEmpty()) {
+        QDataStream in(rest.history);
+        in >> *m_page->history();
+    } else if (rest.url.isValid()) {
+        m_page->load(rest.url);
+    }
+    emit LifecycleChanged();
+}
+
+QWebEngineView *QtWebView::engineView()
+{
+    bringPageBack();
+    return m_view;
+}
+
+PageQuestions *QtWebView::questions()
+{
+    bringPageBack();
+    return m_questions;
+}
+
+void QtWebView::clearHistory()
+{
+    if (m_page) {
+        m_page->history()->clear();
+        return;
+    }
+    // A page let go comes back at its address, with nothing behind or ahead.
+    m_rest.history.clear();
+    emit CommandStateChange(CommandForward, false);
+    emit CommandStateChange(CommandBack, false);
 }
 
 void QtWebView::prepareEnvironment()
@@ -138,6 +212,7 @@ void QtWebView::GoHome()
     const QString home = m_store.GetSetting(Settings::AppName, Settings::InternetSection,
                                             Settings::KeyHomePage, QString());
     const QUrl url = addressToUrl(home);
+    bringPageBack();
     m_view->load(isHomePage(url) ? url : QUrl(startPage()));
 }
 
@@ -155,11 +230,27 @@ bool QtWebView::isHomePage(const QUrl &url)
 }
 
 // Back or forward without such a page is ignored by the engine.
-void QtWebView::GoBack() { m_view->back(); }
-void QtWebView::GoForward() { m_view->forward(); }
-void QtWebView::Stop() { m_view->stop(); }
+void QtWebView::GoBack()
+{
+    bringPageBack();
+    m_view->back();
+}
+
+void QtWebView::GoForward()
+{
+    bringPageBack();
+    m_view->forward();
+}
+
+void QtWebView::Stop()
+{
+    if (m_view)
+        m_view->stop();
+}
+
 void QtWebView::Refresh()
 {
+    bringPageBack();
     // After a crash, reloading means the page that was lost, not the notice.
     if (!m_crashed.isEmpty())
         m_view->load(m_crashed);
@@ -193,13 +284,15 @@ void QtWebView::onRendererGone(int status)
 void QtWebView::Navigate2(const QString &URL)
 {
     const QUrl url = addressToUrl(URL);
-    if (url.isValid())
-        m_view->load(url);
+    if (!url.isValid())
+        return;
+    bringPageBack();
+    m_view->load(url);
 }
 
 QString QtWebView::LocationURL() const
 {
-    const QUrl url = m_crashed.isEmpty() ? m_page->url() : m_crashed;
+    const QUrl url = !m_crashed.isEmpty() ? m_crashed : m_page ? m_page->url() : m_rest.url;
     // Empty is what the home-page setting takes for the start page, too.
     return isOwnPage(url) ? QString() : url.toString();
 }
@@ -282,6 +375,9 @@ void QtWebView::setNewWindowsRefused(bool refused)
     if (refused == m_refuse)
         return;
     m_refuse = refused;
+    // A page let go gets the script with the new answer when it comes back.
+    if (!m_page)
+        return;
     // Documents made from now on start with the new answer; the one shown
     // is told at once, and passes it on to its frames.
     installRefusalScript();
@@ -313,7 +409,7 @@ void QtWebView::onTyped()
 
 void QtWebView::onDownload(QWebEngineDownloadRequest *download)
 {
-    if (download->page() != m_page)
+    if (!m_page || download->page() != m_page)
         return;
     m_downloads.removeAll(nullptr);
     m_downloads << download;
@@ -339,6 +435,8 @@ QWebEnginePage::LifecycleState toEngine(PageLifecycle::State state)
 
 PageLifecycle::State QtWebView::lifecycle() const
 {
+    if (!m_page)
+        return PageLifecycle::State::Discarded;
     switch (m_page->lifecycleState()) {
     case QWebEnginePage::LifecycleState::Frozen:
         return PageLifecycle::State::Frozen;
@@ -352,16 +450,28 @@ PageLifecycle::State QtWebView::lifecycle() const
 
 void QtWebView::setLifecycle(PageLifecycle::State state)
 {
+    if (!m_page) {
+        if (state == PageLifecycle::State::Active)
+            bringPageBack();
+        return;
+    }
     // The engine refuses to rest a page that is shown, with a warning; such a
     // request is a mistake in the caller, not in the page.
     if (state != PageLifecycle::State::Active && m_page->isVisible())
         return;
+    // The engine's discarded page still holds most of a megabyte in this
+    // process; a page let go holds nothing. The crash notice and a page being
+    // printed are only discarded by the engine.
+    if (state == PageLifecycle::State::Discarded && m_crashed.isEmpty() && !m_printer->isBusy()) {
+        letPageGo();
+        return;
+    }
     m_page->setLifecycleState(toEngine(state));
 }
 
 bool QtWebView::isBusy() const
 {
-    if (m_typed || m_page->recentlyAudible())
+    if (m_typed || (m_page && m_page->recentlyAudible()))
         return true;
     for (const QPointer<QWebEngineDownloadRequest> &d : m_downloads)
         if (d && !d->isFinished())
@@ -382,16 +492,19 @@ void QtWebView::handleNewWindow(QWebEngineNewWindowRequest &request)
 
 void QtWebView::resizeEvent(QResizeEvent *)
 {
-    m_questions->layout();
+    if (m_questions)
+        m_questions->layout();
 }
 
 void QtWebView::Print()
 {
+    bringPageBack();
     m_printer->print();
 }
 
 void QtWebView::SaveAsPdf(const QString &path)
 {
+    bringPageBack();
     m_printer->saveAsPdf(path);
 }
 
@@ -399,6 +512,7 @@ void QtWebView::find(const QString &text, bool backward, FindResult done)
 {
     const QWebEnginePage::FindFlags flags = backward ? QWebEnginePage::FindBackward
                                                      : QWebEnginePage::FindFlags();
+    bringPageBack();
     m_page->findText(text, flags, [done](const QWebEngineFindTextResult &result) {
         if (done)
             done(result.activeMatch(), result.numberOfMatches());
@@ -407,10 +521,11 @@ void QtWebView::find(const QString &text, bool backward, FindResult done)
 
 void QtWebView::setZoomFactor(qreal factor)
 {
+    bringPageBack();
     m_view->setZoomFactor(factor);
 }
 
 qreal QtWebView::zoomFactor() const
 {
-    return m_view->zoomFactor();
+    return m_page ? m_page->zoomFactor() : m_rest.zoom;
 }

@@ -2,6 +2,7 @@
 // The page view on Qt WebEngine.
 #include "browser/ui/WebView.h"
 
+#include <QByteArray>
 #include <QPointer>
 #include <QUrl>
 #include <memory>
@@ -61,8 +62,11 @@ public:
     // Whether an address can be the home page: a web address, a file or the
     // start page; anything else gives the start page.
     static bool isHomePage(const QUrl &url);
-    QWebEngineView *engineView() const { return m_view; }
-    PageQuestions *questions() const { return m_questions; }
+    // The engine's view and the page's questions; a page let go comes back.
+    QWebEngineView *engineView();
+    PageQuestions *questions();
+    // Forgets what lies behind and ahead of the page shown.
+    void clearHistory();
 
 protected:
     void resizeEvent(QResizeEvent *event) override;
@@ -78,11 +82,25 @@ private:
     void onTyped();
     void onDownload(QWebEngineDownloadRequest *download);
     void onRendererGone(int status);
+    // The engine's page and view, with what hangs on them, made and dropped.
+    void makePage();
+    void dropPage();
+    // A discarded page is let go: the engine objects go, where the page stood
+    // stays; it comes back when it is shown or used.
+    void letPageGo();
+    void bringPageBack();
 
     SettingsStore &m_store;
     QWebEngineProfile *m_profile;
-    QWebEngineView *m_view;
-    LumenoPage *m_page;
+    QWebEngineView *m_view = nullptr;
+    LumenoPage *m_page = nullptr;
+    // Where a page let go stood.
+    struct Rest {
+        QByteArray history;
+        QUrl url;
+        qreal zoom = 1.0;
+    };
+    Rest m_rest;
     QString m_documentTitle;
     QUrl m_announced;
     quint64 m_navigation = 0;
@@ -91,9 +109,10 @@ private:
     QUrl m_crashed;
     // Marks the page script's reports, so that a page cannot forge them.
     QString m_token;
+    SiteAnswers *m_answers;
     std::unique_ptr<SiteAnswers> m_ownAnswers;
-    PageQuestions *m_questions;
-    PagePrinter *m_printer;
+    PageQuestions *m_questions = nullptr;
+    PagePrinter *m_printer = nullptr;
     // The user typed into the document shown.
     bool m_typed = false;
     // Downloads this page started, until they end.

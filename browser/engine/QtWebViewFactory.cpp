@@ -41,7 +41,7 @@ QStringList QtWebViewFactory::clearBrowsingData(bool history, bool cookies, bool
     if (history) {
         for (const QPointer<QtWebView> &view : m_views)
             if (view)
-                view->engineView()->page()->history()->clear();
+                view->clearHistory();
         m_profile->clearAllVisitedLinks();
         done << QStringLiteral("The browsing history of every window was cleared.");
     }

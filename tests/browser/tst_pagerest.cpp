@@ -18,6 +18,8 @@
 #include "support/TestServer.h"
 
 #include <QElapsedTimer>
+#include <QFile>
+#include <QPointer>
 #include <QLabel>
 #include <QMenu>
 #include <QSignalSpy>
@@ -25,6 +27,7 @@
 #include <QTest>
 #include <QToolButton>
 #include <QWebEngineDownloadRequest>
+#include <QWebEngineHistory>
 #include <QWebEnginePage>
 #include <QWebEngineProfile>
 #include <QWebEngineView>
@@ -104,6 +107,20 @@ private:
     static QWebEnginePage *pageOf(frmBrowser *w)
     {
         return static_cast<QtWebView *>(w->wb)->engineView()->page();
+    }
+    static QWebEngineView *pageView(frmBrowser *w)
+    {
+        return static_cast<QtWebView *>(w->wb)->engineView();
+    }
+    // Whether the process runs; an ended one waiting to be reaped does not.
+    static bool processRuns(qint64 pid)
+    {
+        QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+        if (!stat.open(QIODevice::ReadOnly))
+            return false;
+        const QByteArray line = stat.readAll();
+        const qsizetype close = line.lastIndexOf(')');
+        return close > 0 && line.mid(close + 2, 1) != "Z";
     }
     // A host on the real engine whose windows rest after `freeze` seconds and
     // are discarded after `discard` minutes; its first window shows `home`.
@@ -231,17 +248,23 @@ private slots:
         // Discarded 0.005 minutes (300 ms) after it was frozen.
         frmBrowser *w = startHost("/first", "0.1", "0.005");
         QVERIFY(w);
-        QWebEnginePage *page = pageOf(w);
+        QPointer<QWebEnginePage> page = pageOf(w);
         w->navigate(server.url("/second").toString());
         QTRY_COMPARE_WITH_TIMEOUT(w->lblTitle->text(), QString("Second"), 20000);
         QTRY_VERIFY(w->cmdBack->isEnabled());
         QVERIFY(!w->cmdForward->isEnabled());
         QCOMPARE(requestsFor("/second"), 1);
+        const qint64 renderer = page->renderProcessPid();
+        QVERIFY(renderer > 0);
 
         w->Minimize();
-        QTRY_COMPARE_WITH_TIMEOUT(page->lifecycleState(), Lifecycle::Discarded, 5000);
-        // The renderer is gone; title, address and history buttons stay.
-        QCOMPARE(page->renderProcessPid(), 0);
+        // The engine's page and view go, and the renderer with them; title,
+        // address and history buttons stay.
+        QTRY_VERIFY_WITH_TIMEOUT(!page, 5000);
+        QCOMPARE(w->wb->lifecycle(), PageLifecycle::State::Discarded);
+        QVERIFY(w->wb->findChildren<QWebEnginePage *>().isEmpty());
+        QVERIFY(w->wb->findChildren<QWebEngineView *>().isEmpty());
+        QTRY_VERIFY_WITH_TIMEOUT(!processRuns(renderer), 10000);
         QCOMPARE(w->lblTitle->text(), QString("Second"));
         QCOMPARE(w->txtURL->text(), server.url("/second").toString());
         QCOMPARE(w->currentAddress(), server.url("/second").toString());
@@ -252,7 +275,8 @@ private slots:
         QSignalSpy addresses(w->wb, &WebView::BeforeNavigate2);
         QSignalSpy done(w->wb, &WebView::DocumentComplete);
         w->Restore();
-        QCOMPARE(page->lifecycleState(), Lifecycle::Active);
+        QCOMPARE(w->wb->lifecycle(), PageLifecycle::State::Active);
+        page = pageOf(w);
         // The same entry is asked for again, and shown as before.
         QTRY_COMPARE_WITH_TIMEOUT(requestsFor("/second"), 2, 20000);
         QTRY_VERIFY_WITH_TIMEOUT(page->renderProcessPid() > 0, 10000);
@@ -262,10 +286,47 @@ private slots:
         QVERIFY(addresses.isEmpty());
         QVERIFY(w->cmdBack->isEnabled());
         QVERIFY(!w->cmdForward->isEnabled());
+        // Shown where the window shows it, over the whole page area.
+        QVERIFY(pageView(w)->isVisible());
+        QCOMPARE(pageView(w)->height(), w->wb->height());
         // And the history behind it is whole.
         w->cmdBack_Click();
         QTRY_COMPARE_WITH_TIMEOUT(w->lblTitle->text(), QString("First"), 20000);
         QTRY_VERIFY(w->cmdForward->isEnabled());
+    }
+
+    void discardedWindowComesBackWithWhatChangedMeanwhile()
+    {
+        frmBrowser *w = startHost("/first", "0.1", "0.005");
+        QVERIFY(w);
+        w->navigate(server.url("/second").toString());
+        QTRY_COMPARE_WITH_TIMEOUT(w->lblTitle->text(), QString("Second"), 20000);
+        w->wb->setZoomFactor(1.5);
+        QVERIFY(!KillPopups);
+        const int asked = requestsFor("/second");
+
+        w->Minimize();
+        QTRY_COMPARE_WITH_TIMEOUT(w->wb->lifecycle(), PageLifecycle::State::Discarded, 5000);
+        QCOMPARE(w->wb->zoomFactor(), 1.5);
+        // Meanwhile pop-ups are disabled and the history is cleared.
+        host->mnuDisablePopups->trigger();
+        QVERIFY(KillPopups);
+        views->clearBrowsingData(true, false, false, false);
+        QVERIFY(!w->cmdBack->isEnabled());
+        QCOMPARE(w->wb->lifecycle(), PageLifecycle::State::Discarded);
+
+        w->Restore();
+        QWebEnginePage *page = pageOf(w);
+        QTRY_COMPARE_WITH_TIMEOUT(requestsFor("/second"), asked + 1, 20000);
+        QTRY_COMPARE_WITH_TIMEOUT(evaluate(page, "document.title").toString(), QString("Second"), 20000);
+        QCOMPARE(page->zoomFactor(), 1.5);
+        QCOMPARE(page->url(), server.url("/second"));
+        QVERIFY(!page->history()->canGoBack());
+        QVERIFY(!w->cmdBack->isEnabled());
+        // The page that came back refuses new windows, and they are counted.
+        QCOMPARE(evaluate(page, "window.open('about:blank') === null").toBool(), true);
+        QTRY_COMPARE_WITH_TIMEOUT(KilledPopups, 1, 10000);
+        QCOMPARE(host->SB->Panels(3)->text(), QString("Open Windows: 1"));
     }
 
     void windowPlayingSoundIsNotFrozen()
