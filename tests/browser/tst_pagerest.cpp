@@ -17,6 +17,7 @@
 #include "support/MemorySettingsStore.h"
 #include "support/TestServer.h"
 
+#include <QApplication>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QPointer>
@@ -274,8 +275,13 @@ private slots:
 
         QSignalSpy addresses(w->wb, &WebView::BeforeNavigate2);
         QSignalSpy done(w->wb, &WebView::DocumentComplete);
+        host->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(host.get()));
         w->Restore();
         QCOMPARE(w->wb->lifecycle(), PageLifecycle::State::Active);
+        // The keys go to the page that came back, as they went to the one before.
+        QTRY_VERIFY(QApplication::focusWidget() == pageView(w)
+                    || pageView(w)->isAncestorOf(QApplication::focusWidget()));
         page = pageOf(w);
         // The same entry is asked for again, and shown as before.
         QTRY_COMPARE_WITH_TIMEOUT(requestsFor("/second"), 2, 20000);
