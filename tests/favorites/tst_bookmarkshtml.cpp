@@ -1,6 +1,7 @@
 // Bookmark files in and out: files as browsers write them, cut short,
 // mangled, and written by us and read back.
 #include "favorites/core/BookmarksHtml.h"
+#include "support/FileSizeLimit.h"
 #include "support/Files.h"
 
 #include <QDir>
@@ -8,8 +9,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <csignal>
-#include <sys/resource.h>
 
 using namespace BookmarksHtml;
 
@@ -239,15 +238,13 @@ private slots:
         // A write that cannot finish reports the path and leaves the old
         // bytes; a limit on file sizes stops it even for root.
         const QByteArray before = bytesOf(path);
-        signal(SIGXFSZ, SIG_IGN);
-        rlimit old;
-        getrlimit(RLIMIT_FSIZE, &old);
-        rlimit small = old;
-        small.rlim_cur = 4096;
-        QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
         error.clear();
-        const bool wrote = writeFile(path, {{QString(100000, 'x'), "http://big.example/"}}, &error);
-        setrlimit(RLIMIT_FSIZE, &old);
+        bool wrote = true;
+        {
+            const FileSizeLimit limit(4096);
+            QVERIFY(limit.isSet());
+            wrote = writeFile(path, {{QString(100000, 'x'), "http://big.example/"}}, &error);
+        }
         QVERIFY(!wrote);
         QVERIFY2(error.contains(path), qPrintable(error));
         QCOMPARE(bytesOf(path), before);

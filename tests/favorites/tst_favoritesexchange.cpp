@@ -4,6 +4,7 @@
 #include "favorites/ui/FavoritesExchange.h"
 #include "shell/ui/FileDialogs.h"
 #include "shell/ui/Messages.h"
+#include "support/FileSizeLimit.h"
 #include "support/Files.h"
 
 #include <QDir>
@@ -11,8 +12,6 @@
 #include <QTest>
 #include <QWidget>
 
-#include <csignal>
-#include <sys/resource.h>
 
 class tst_FavoritesExchange : public QObject
 {
@@ -109,14 +108,12 @@ private slots:
 
         // A write that fails is reported and the file keeps its bytes.
         const QByteArray before = bytesOf(chosen);
-        signal(SIGXFSZ, SIG_IGN);
-        rlimit old;
-        getrlimit(RLIMIT_FSIZE, &old);
-        rlimit small = old;
-        small.rlim_cur = 4096;
-        QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
-        const bool wrote = FavoritesExchange::exportTo(nullptr, {{QString(50000, 'x'), "http://x.example/"}});
-        setrlimit(RLIMIT_FSIZE, &old);
+        bool wrote = true;
+        {
+            const FileSizeLimit limit(4096);
+            QVERIFY(limit.isSet());
+            wrote = FavoritesExchange::exportTo(nullptr, {{QString(50000, 'x'), "http://x.example/"}});
+        }
         QVERIFY(!wrote);
         QCOMPARE(shown.size(), 1);
         QVERIFY2(shown[0].startsWith("warning:Export Favorites:") && shown[0].contains(chosen),

@@ -2,6 +2,7 @@
 // the rewrite, the location and what happens when the file cannot be used.
 #include "favorites/core/FavoritesFile.h"
 #include "support/AsUser.h"
+#include "support/FileSizeLimit.h"
 #include "support/Files.h"
 
 #include <QDir>
@@ -12,7 +13,6 @@
 #include <csignal>
 #include <sys/wait.h>
 #include <unistd.h>
-#include <sys/resource.h>
 
 using namespace Favorites;
 
@@ -320,25 +320,26 @@ private slots:
         // on file sizes stops the write even for root.
         QVERIFY(QDir(path).removeRecursively());
         writeBytes(path, "kept||k\r\n");
-        signal(SIGXFSZ, SIG_IGN);
-        rlimit old;
-        getrlimit(RLIMIT_FSIZE, &old);
-        rlimit small = old;
-        small.rlim_cur = 4096;
-        QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
         error.clear();
-        const bool wrote = RewriteFavorites(CurrentUserName(),
-                                            {{QString(100000, 'n'), "n"}, {"more", "m"}}, &error);
-        setrlimit(RLIMIT_FSIZE, &old);
+        bool wrote = true;
+        {
+            const FileSizeLimit limit(4096);
+            QVERIFY(limit.isSet());
+            wrote = RewriteFavorites(CurrentUserName(), {{QString(100000, 'n'), "n"}, {"more", "m"}},
+                                     &error);
+        }
         QVERIFY(!wrote);
         QVERIFY(error.contains(path));
         QCOMPARE(bytesOf(path), QByteArray("kept||k\r\n"));
         QCOMPARE(QDir(dir->path()).entryList(QDir::Files | QDir::Hidden).size(), 1);
         // And an append that cannot be written says so.
-        QVERIFY(setrlimit(RLIMIT_FSIZE, &small) == 0);
         error.clear();
-        const bool appended = AppendFavorite(QString(100000, 'a'), "a", &error);
-        setrlimit(RLIMIT_FSIZE, &old);
+        bool appended = true;
+        {
+            const FileSizeLimit limit(4096);
+            QVERIFY(limit.isSet());
+            appended = AppendFavorite(QString(100000, 'a'), "a", &error);
+        }
         QVERIFY(!appended);
         QVERIFY(error.contains(path));
         QCOMPARE(bytesOf(path), QByteArray("kept||k\r\n"));
