@@ -121,8 +121,8 @@ void QtWebView::dropPage()
 
 void QtWebView::letPageGo()
 {
-    // Where the page stood, its history and its zoom are all that is kept;
-    // the engine's page and view go with everything they hold.
+    // Where the page stood is all that is kept: its history, address and
+    // zoom; the engine's page and view go with everything they hold.
     m_rest = Rest();
     QDataStream out(&m_rest.history, QIODevice::WriteOnly);
     out << *m_page->history();
