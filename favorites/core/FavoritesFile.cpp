@@ -7,6 +7,7 @@
 #include <QDateTime>
 #include <QTemporaryFile>
 #include <QStandardPaths>
+#include <QStringDecoder>
 
 #include <cerrno>
 #include <fcntl.h>
@@ -43,6 +44,7 @@ const char16_t cp1252High[32] = {
     0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
 
 const QByteArray separator("||");
+const QByteArray byteOrderMark("\xEF\xBB\xBF");
 } // namespace
 
 void setProgramDirectory(const QString &dir)
@@ -138,8 +140,10 @@ bool EnsureFavoritesFile(QString *error)
 
 QString decodeLine(QByteArrayView line)
 {
+    // Every byte-order mark is kept as a character: the one that begins the
+    // file is dropped by the reader, the same way every time, not here.
     if (line.isValidUtf8())
-        return QString::fromUtf8(line);
+        return QStringDecoder(QStringDecoder::Utf8, QStringDecoder::Flag::ConvertInitialBom)(line);
     QString text(line.size(), Qt::Uninitialized);
     QChar *out = text.data();
     for (char c : line) {
@@ -159,6 +163,12 @@ QList<FavoriteEntry> parseFavorites(const QByteArray &bytes)
         rest = end < 0 ? QByteArrayView() : rest.sliced(end + 1);
         if (line.endsWith('\r'))
             line.chop(1);
+        // A byte-order mark says the file is UTF-8; editors put one at its
+        // start, and files joined together bring theirs into the middle.
+        // Marks at a line's start are dropped, however many, so that a
+        // title never begins with an invisible one that the next read drops.
+        while (line.startsWith(byteOrderMark))
+            line = line.sliced(byteOrderMark.size());
         if (line.isEmpty())
             continue;
         qsizetype at = line.indexOf(separator);
@@ -166,10 +176,12 @@ QList<FavoriteEntry> parseFavorites(const QByteArray &bytes)
         // bars the separator is its last two, so such a title reads back whole.
         while (at >= 0 && at + 2 < line.size() && line[at + 2] == '|')
             ++at;
+        // Read as a rewrite would store it, so that what is read, written and
+        // read again is the same list.
         if (at < 0)
-            entries.append({decodeLine(line), QString()});
+            entries.append(mendEntry({decodeLine(line), QString()}));
         else
-            entries.append({decodeLine(line.first(at)), decodeLine(line.sliced(at + 2))});
+            entries.append(mendEntry({decodeLine(line.first(at)), decodeLine(line.sliced(at + 2))}));
     }
     return entries;
 }
@@ -194,6 +206,9 @@ QString neutraliseTitle(QString title)
     title.replace(QLatin1Char('\n'), QLatin1Char(' '));
     while (title.contains(QLatin1String("||")))
         title.replace(QLatin1String("||"), QLatin1String("|"));
+    // Written first in the file, a leading mark would be read as the file's.
+    while (title.startsWith(QChar(0xFEFF)))
+        title.remove(0, 1);
     return title;
 }
 

@@ -48,9 +48,14 @@ bool RewriteFavorites(const QString &userName, const QList<FavoriteEntry> &entri
 // title with an empty address; a line that is not UTF-8 is Windows-1252.
 // A line is split at its first run of two or more "|", before the run's last
 // two: "Shop |||http://s/" is the title "Shop |" and the address "http://s/".
+// Byte-order marks at a line's start are dropped, and each entry comes out
+// as a rewrite would store it (mendEntry), so that reading what was written
+// gives the same list again.
 QList<FavoriteEntry> parseFavorites(const QByteArray &bytes);
 QByteArray formatFavorites(const QList<FavoriteEntry> &entries);
 QByteArray formatLine(const FavoriteEntry &entry);
+// A title as a line can hold it: "||" becomes "|", line breaks blanks, and
+// no byte-order mark leads it.
 QString neutraliseTitle(QString title);
 // An entry as it can be stored and read back as one: the title neutralised,
 // and line breaks in the address made blanks.

@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QFile>
+#include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTest>
 #include <csignal>
@@ -188,6 +189,44 @@ private slots:
         QCOMPARE(entries, (QList<FavoriteEntry>{{"X", "Y||U"}}));
         QVERIFY(RewriteFavorites(CurrentUserName(), entries));
         QCOMPARE(bytesOf(path), QByteArray("X||Y||U\r\n"));
+    }
+
+    // Whatever the bytes, a list read, written and read again is the same
+    // list: random files made of the pieces that matter (bars, line ends,
+    // byte-order marks, bytes that are not UTF-8), and the cases that once
+    // broke it. A few hundred go through the real file and rewrite.
+    void whatIsReadIsWrittenBackTheSame()
+    {
+        const QList<QByteArray> pieces = {"|", "||", "|||", "\r", "\n", "\r\n", "\xEF\xBB\xBF", "\xEF\xBB",
+                                          "\xE9", "\x80", QByteArray(1, '\0'), " ", "a", "Z", "http://x/",
+                                          "\xC3\xBC", "\xE2\x80\xA8", "\t"};
+        QList<QByteArray> inputs = {"\xEF\xBB\xBF\xEF\xBB\xBFTitle||http://a/\r\n",
+                                    "T||\xEF\xBB\xBF\xEF\xBB\xBFhttp://a/\r\n",
+                                    "a\rb||c\r\n", "t||u\r\r\n", "\xEF\xBB\xBF\r\nx||y"};
+        QRandomGenerator random(20261208);
+        for (int n = 0; n < 4000; ++n) {
+            QByteArray bytes;
+            for (int i = random.bounded(1, 24); i > 0; --i)
+                bytes += pieces[random.bounded(int(pieces.size()))];
+            inputs << bytes;
+        }
+        for (qsizetype n = 0; n < inputs.size(); ++n) {
+            const QList<FavoriteEntry> first = parseFavorites(inputs[n]);
+            QByteArray written;
+            for (const FavoriteEntry &e : first)
+                written += formatLine(mendEntry(e));
+            QVERIFY2(parseFavorites(written) == first, inputs[n].toHex(' ').constData());
+            if (n % 20 != 0)
+                continue;
+            writeBytes(path, inputs[n]);
+            const QList<FavoriteEntry> read = ReadFavoritesForEditor(CurrentUserName());
+            QCOMPARE(read, first);
+            QVERIFY(RewriteFavorites(CurrentUserName(), read));
+            QVERIFY2(ReadFavoritesForEditor(CurrentUserName()) == read, inputs[n].toHex(' ').constData());
+        }
+        // A title that a user typed with a mark in front stays a title.
+        QVERIFY(RewriteFavorites(CurrentUserName(), {{QString(QChar(0xFEFF)) + "Typed", "t"}}));
+        QCOMPARE(ReadFavorites(), (QList<FavoriteEntry>{{"Typed", "t"}}));
     }
 
     void twoUsersSideBySide()
