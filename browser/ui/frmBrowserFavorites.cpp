@@ -87,6 +87,9 @@ void frmBrowser::syncFavoriteItems()
     mnuFavorite << added;
     if (n == 0) {
         mnuFavorite[0]->setSeparator(true);
+        // A separator with a text is drawn as a heading: the title it had
+        // as an item would stand above "(Empty)".
+        mnuFavorite[0]->setText(QString());
         mnuFavorite[0]->setData(QVariant());
         mnuFavorite[0]->setVisible(true);
     } else {

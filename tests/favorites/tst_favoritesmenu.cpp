@@ -29,14 +29,15 @@ private:
         start();
         return firstWindow();
     }
-    // The visible items of the submenu: caption and address of each.
+    // The visible items of the submenu: caption and address of each; a
+    // separator with a text is drawn as a heading, and shows it here too.
     QStringList items(frmBrowser *w)
     {
         w->syncFavoriteItems();
         QStringList out;
         for (QAction *a : w->mnuFavorite)
             if (a->isVisible())
-                out << (a->isSeparator() ? QString("-") : a->text() + " -> " + a->data().toString());
+                out << (a->isSeparator() ? "-" + a->text() : a->text() + " -> " + a->data().toString());
         return out;
     }
 
