@@ -321,6 +321,17 @@ int removeLeftoverTemporaries(const QString &path)
     return removed;
 }
 
+bool mayChange(const QString &path, QString *reason)
+{
+    // The effective ids decide, as they do for the write itself.
+    if (faccessat(AT_FDCWD, QFile::encodeName(path).constData(), W_OK, AT_EACCESS) == 0 || errno == ENOENT)
+        return true;
+    if (reason)
+        *reason = errno == EACCES || errno == EROFS ? QStringLiteral("it is read-only")
+                                                    : QString::fromLocal8Bit(strerror(errno));
+    return false;
+}
+
 bool RewriteFavorites(const QString &userName, const QList<FavoriteEntry> &entries, QString *error)
 {
     QString path = FavoritesFilePath(userName);
@@ -334,6 +345,10 @@ bool RewriteFavorites(const QString &userName, const QList<FavoriteEntry> &entri
             *error = failure(QStringLiteral("written"), path, reason);
         return false;
     };
+    // The rename below needs only the folder's permission; the file's own
+    // mode is the user's word that it must not change.
+    if (QString reason; !mayChange(path, &reason))
+        return fail(reason);
     // A new file takes the old one's place only once it is complete and on
     // the disk; until the rename the old one is untouched.
     QTemporaryFile f(temporaryPrefix(path) + QString::number(QCoreApplication::applicationPid())

@@ -39,7 +39,12 @@ bool AppendFavorite(const QString &title, const QString &url, QString *error = n
 // Removes temporary files that rewrites killed half-way left beside the file
 // at `path`; returns how many.
 int removeLeftoverTemporaries(const QString &path);
-// Replaces the whole file with these entries, in order, all or nothing.
+// Whether this process may change the file at `path` by its mode. A file the
+// user made read-only stays as it is, even where its folder would let a new
+// file take its place. With false, says why when asked.
+bool mayChange(const QString &path, QString *reason = nullptr);
+// Replaces the whole file with these entries, in order, all or nothing. A
+// file that mayChange() refuses is left as it is.
 bool RewriteFavorites(const QString &userName, const QList<FavoriteEntry> &entries,
                       QString *error = nullptr);
 

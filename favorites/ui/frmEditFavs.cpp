@@ -140,16 +140,16 @@ void frmEditFavs::LoadFavoritesList()
     if (!error.isEmpty()) {
         // An empty list written back over a file that could not be read would
         // throw its favorites away: the editor only shows, and writes nothing.
-        m_readOnly = true;
-        Messages::show(parentWidget(), QMessageBox::Warning, QStringLiteral("Favorites"),
-                       error + QStringLiteral("\n\nThe favorites editor opens read-only: the file "
-                                              "keeps what it holds."));
-        setWindowTitle(QStringLiteral("Favorites (read-only)"));
-        lstFavs->setEnabled(false);
-        mnuImport->setEnabled(false);
-        mnuExport->setEnabled(false);
-        cmdDone->setText(QStringLiteral("Close"));
+        openReadOnly(error);
         return;
+    }
+    // A file the user made read-only is shown as it is and never rewritten.
+    const QString path = Favorites::FavoritesFilePath(m_userName);
+    if (QString reason; !Favorites::mayChange(path, &reason)) {
+        openReadOnly(QStringLiteral("The favorites file \"%1\" cannot be changed: %2.").arg(path, reason));
+        // Its favorites can still be looked at and exported.
+        lstFavs->setEnabled(true);
+        mnuExport->setEnabled(true);
     }
     QList<QTreeWidgetItem *> items;
     items.reserve(entries.size());
@@ -160,6 +160,19 @@ void frmEditFavs::LoadFavoritesList()
     lstFavs->clearSelection();
     lstFavs->setCurrentItem(nullptr);
     m_filling = false;
+}
+
+void frmEditFavs::openReadOnly(const QString &why)
+{
+    m_readOnly = true;
+    Messages::show(parentWidget(), QMessageBox::Warning, QStringLiteral("Favorites"),
+                   why + QStringLiteral("\n\nThe favorites editor opens read-only: the file "
+                                        "keeps what it holds."));
+    setWindowTitle(QStringLiteral("Favorites (read-only)"));
+    lstFavs->setEnabled(false);
+    mnuImport->setEnabled(false);
+    mnuExport->setEnabled(false);
+    cmdDone->setText(QStringLiteral("Close"));
 }
 
 QList<FavoriteEntry> frmEditFavs::rows() const
@@ -187,9 +200,11 @@ void frmEditFavs::lstFavs_ItemClick(QTreeWidgetItem *item)
     const int row = lstFavs->indexOfTopLevelItem(item) + 1;
     if (row < 1)
         return;
-    cmdRemove->setEnabled(true);
     txtTitle->setText(item->text(0));
     txtURL->setText(item->text(1));
+    if (m_readOnly)
+        return;
+    cmdRemove->setEnabled(true);
     fraUpdate->setEnabled(true);
     cmdMoveUp->setEnabled(row != 1);
     cmdMoveDown->setEnabled(row != lstFavs->topLevelItemCount());
@@ -290,7 +305,7 @@ void frmEditFavs::mnuImport_Click()
 
 void frmEditFavs::mnuExport_Click()
 {
-    if (!m_readOnly)
+    if (mnuExport->isEnabled())
         FavoritesExchange::exportTo(this, rows());
 }
 

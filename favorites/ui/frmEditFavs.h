@@ -39,8 +39,8 @@ public:
     // 1-based number of the selected row; 0 when none is.
     int selectedRow() const;
     const QString &userName() const { return m_userName; }
-    // True when the file could not be read: the list shows nothing that
-    // could be written back, so nothing is.
+    // True when the file could not be read (the list shows nothing that
+    // could be written back) or may not be changed: nothing is written.
     bool isReadOnly() const { return m_readOnly; }
 
     QTreeWidget *lstFavs;
@@ -64,6 +64,8 @@ protected:
 
 private:
     void LoadFavoritesList();
+    // Shows why, and lets nothing reach the file: Done only closes.
+    void openReadOnly(const QString &why);
     void swapRows(int s, int n);
 
     QString m_userName;

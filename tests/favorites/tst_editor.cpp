@@ -275,17 +275,28 @@ private slots:
         QCOMPARE(ed->rows().size(), 1);
     }
 
-    // A file that cannot be read (an ordinary user's own file with mode 200):
-    // the editor shows nothing it could write back, and neither its Done nor
-    // an added favorite changes a byte of it.
-    void anUnreadableFileIsNeverRewritten()
+    // A file that cannot be read (an ordinary user's own file with mode 200)
+    // or that the user made read-only (444, in a folder the user may write):
+    // the editor writes nothing back, and neither its Done nor an added
+    // favorite changes a byte or the mode of it.
+    void aFileThatMayNotChangeIsNeverRewritten_data()
     {
+        QTest::addColumn<int>("mode");
+        QTest::addColumn<int>("rowsShown");
+        QTest::newRow("unreadable") << int(QFileDevice::WriteOwner) << 0;
+        QTest::newRow("read-only") << int(QFileDevice::ReadOwner | QFileDevice::ReadGroup | QFileDevice::ReadOther)
+                                   << 40;
+    }
+    void aFileThatMayNotChangeIsNeverRewritten()
+    {
+        QFETCH(int, mode);
+        QFETCH(int, rowsShown);
         QByteArray forty;
         for (int i = 0; i < 40; ++i)
             forty += "Site number " + QByteArray::number(i) + "||http://site" + QByteArray::number(i)
                      + ".example/page\r\n";
         write(forty);
-        QVERIFY(QFile::setPermissions(path, QFileDevice::WriteOwner));
+        QVERIFY(QFile::setPermissions(path, QFileDevice::Permissions(mode)));
         QStringList shown;
         Messages::setHandler([&](QWidget *, QMessageBox::Icon, const QString &, const QString &text) {
             shown << text;
@@ -302,6 +313,17 @@ private slots:
             QCOMPARE(shown.size(), 1);
             QVERIFY(shown.first().contains(path));
             QVERIFY(shown.first().contains("read-only"));
+            QCOMPARE(ed->rows().size(), rowsShown);
+            if (rowsShown > 0) {
+                // What would remove a row is not offered.
+                clickRow(2);
+                QCOMPARE(ed->txtURL->text(), QString("http://site1.example/page"));
+                QVERIFY(!ed->cmdRemove->isEnabled());
+                QVERIFY(!ed->fraUpdate->isEnabled());
+                QString error;
+                QVERIFY(!Favorites::RewriteFavorites(Favorites::CurrentUserName(), {}, &error));
+                QVERIFY2(error.contains(path) && error.contains("read-only"), qPrintable(error));
+            }
             QTest::mouseClick(ed->cmdDone, Qt::LeftButton);
             QVERIFY(!ed->isVisible());
 
@@ -310,6 +332,7 @@ private slots:
             QVERIFY(error.contains(path));
             ed.reset();
         }
+        QCOMPARE(int(QFile::permissions(path) & 0x7077), mode); // owner, group, others
         QVERIFY(QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner));
         QCOMPARE(fileBytes(), forty);
     }
