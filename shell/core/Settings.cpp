@@ -1,5 +1,6 @@
 #include "shell/core/Settings.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
 #include <QSaveFile>
@@ -18,6 +19,9 @@ QString whyNotWritable(const QString &path)
     const QFileInfo info(path);
     if (info.isDir())
         return QStringLiteral("a folder stands where the file should be");
+    // Nothing is written over what could not be read.
+    if (info.exists() && !QFile(path).open(QIODevice::ReadOnly))
+        return QStringLiteral("it cannot be read, so it is left as it is");
     const QString dir = info.absolutePath();
     if (!QDir().mkpath(dir))
         return QStringLiteral("the folder \"%1\" could not be made").arg(dir);
@@ -32,6 +36,13 @@ QString whyNotWritable(const QString &path)
     }
     probe.cancelWriting();
     return QStringLiteral("the file could not be written");
+}
+QString textOf(const QVariant &value)
+{
+    // An INI value with an unquoted comma comes back as a list; it was text.
+    if (value.typeId() == QMetaType::QStringList)
+        return value.toStringList().join(QLatin1Char(','));
+    return value.toString();
 }
 } // namespace
 
@@ -63,23 +74,44 @@ QString IniSettingsStore::GetSetting(const QString &app, const QString &section,
     const QVariant value = settingsFor(app).value(section + QLatin1Char('/') + key);
     if (!value.isValid())
         return defaultText;
-    // An INI value with an unquoted comma comes back as a list; it was text.
-    if (value.typeId() == QMetaType::QStringList)
-        return value.toStringList().join(QLatin1Char(','));
-    return value.toString();
+    return textOf(value);
 }
 
 void IniSettingsStore::SaveSetting(const QString &app, const QString &section,
                                    const QString &key, const QString &text)
 {
     QSettings &s = settingsFor(app);
-    s.setValue(section + QLatin1Char('/') + key, text);
+    const QString file = filePath(app);
+    // Lines the reader could not make sense of are dropped when the file is
+    // written again: the file as it was is kept beside it first.
+    if (s.status() == QSettings::FormatError && m_damagedKept != file) {
+        m_damagedKept = file;
+        const QString copy = file + QStringLiteral(".damaged-")
+                             + QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
+        if (QFile::copy(file, copy))
+            qWarning("Lumeno: the settings file %s had lines that could not be read; "
+                     "it is kept as it was in %s.", qPrintable(file), qPrintable(copy));
+    }
+    const QString name = section + QLatin1Char('/') + key;
+    s.setValue(name, text);
     // Written at once, so that nothing stored is lost if the program dies.
     s.sync();
-    if (s.status() == QSettings::NoError)
+    if (s.status() == QSettings::NoError) {
         saveSucceeded();
-    else
-        saveFailed({filePath(app), whyNotWritable(filePath(app))});
+        return;
+    }
+    // The status also tells of a read that met a damaged file, and once set
+    // it stays: whether the value reached the file is told by the file.
+    if (s.status() == QSettings::FormatError) {
+        auto written = std::make_unique<QSettings>(file, QSettings::IniFormat);
+        if (written->status() == QSettings::NoError && textOf(written->value(name)) == text) {
+            // The file reads cleanly now; later failures show in its status.
+            m_settings = std::move(written);
+            saveSucceeded();
+            return;
+        }
+    }
+    saveFailed({file, whyNotWritable(file)});
 }
 
 

@@ -49,8 +49,11 @@ private:
 
 // The store on disk: one INI file per application under the per-user config
 // directory ($XDG_CONFIG_HOME, else ~/.config): <root>/<app>/<app>.ini.
-// A file that cannot be read reads as empty; one that cannot be written is
-// left as it is. Neither stops the program.
+// A file that cannot be read reads as empty and is never written over; one
+// that cannot be written is left as it is. Neither stops the program. A file
+// with lines that cannot be read is kept as it was beside it
+// (<file>.damaged-<date>-<time>) before it is first written; that is no
+// failure to save.
 class IniSettingsStore : public SettingsStore
 {
 public:
@@ -70,6 +73,8 @@ private:
 
     QString m_root;
     QString m_openApp;
+    // The damaged file whose copy was kept this run.
+    QString m_damagedKept;
     std::unique_ptr<QSettings> m_settings;
 };
 

@@ -1,5 +1,8 @@
 #include "shell/ui/Messages.h"
 
+#include <QCoreApplication>
+#include <QTimer>
+
 namespace Messages {
 
 namespace {
@@ -19,6 +22,23 @@ void show(QWidget *parent, QMessageBox::Icon icon, const QString &title, const Q
     QMessageBox box(icon, title, text, QMessageBox::Ok, parent);
     box.setTextFormat(Qt::PlainText);
     box.exec();
+}
+
+void showWithoutWaiting(QWidget *parent, QMessageBox::Icon icon, const QString &title, const QString &text,
+                        int closeAfterMs, std::function<void()> closed)
+{
+    if (handler()) {
+        handler()(parent, icon, title, text);
+        QTimer::singleShot(0, QCoreApplication::instance(), std::move(closed));
+        return;
+    }
+    auto *box = new QMessageBox(icon, title, text, QMessageBox::Ok, parent);
+    box->setTextFormat(Qt::PlainText);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setWindowModality(Qt::NonModal);
+    QObject::connect(box, &QMessageBox::finished, QCoreApplication::instance(), std::move(closed));
+    QTimer::singleShot(closeAfterMs, box, &QMessageBox::accept);
+    box->show();
 }
 
 void setHandler(Handler h)

@@ -74,11 +74,17 @@ frmMain::frmMain(SettingsStore &store, WebViewFactory &views, QWidget *parent)
         if (m_saveFailureReported)
             return;
         m_saveFailureReported = true;
+        const QString told = QStringLiteral("Lumeno could not save its settings to \"%1\": %2.")
+                                 .arg(failure.file, failure.reason);
+        // While the program ends, the telling must not hold the end up: it is
+        // told once the windows are gone (see Unload).
+        if (m_unloaded) {
+            m_failureAtEnd = told;
+            return;
+        }
         Messages::show(this, QMessageBox::Warning, QStringLiteral("Settings"),
-                       QStringLiteral("Lumeno could not save its settings to \"%1\": %2.\n\n"
-                                      "It goes on with them until it ends, but they will not be "
-                                      "there at its next start.")
-                           .arg(failure.file, failure.reason));
+                       told + QStringLiteral("\n\nIt goes on with them until it ends, but they will "
+                                             "not be there at its next start."));
     });
 }
 
@@ -528,7 +534,21 @@ void frmMain::Unload()
     }
     Forms::remove(this);
     Timer1->stop();
-    emit unloaded();
+    if (m_failureAtEnd.isEmpty()) {
+        emit unloaded();
+        return;
+    }
+    // The sizes could not be stored: said on the way out, in a box that
+    // closes by itself, and the program ends with it whatever the answer.
+    qWarning("%s", qPrintable(m_failureAtEnd));
+    hide();
+    Messages::showWithoutWaiting(nullptr, QMessageBox::Warning, QStringLiteral("Settings"),
+                                 m_failureAtEnd + QStringLiteral("\n\nLumeno ends now; the window sizes "
+                                                                 "of this run are not kept."),
+                                 15000, [host = QPointer<frmMain>(this)] {
+                                     if (host)
+                                         emit host->unloaded();
+                                 });
 }
 
 bool frmMain::eventFilter(QObject *watched, QEvent *event)

@@ -155,6 +155,8 @@ private:
     int m_cascade = 0;
     bool m_unloaded = false;
     bool m_saveFailureReported = false;
+    // A failure to save met while the program ends, told on the way out.
+    QString m_failureAtEnd;
     // The size the host had once its stored size was fitted to the screen.
     QSize m_loadedSize;
 };

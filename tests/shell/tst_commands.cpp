@@ -13,6 +13,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -124,6 +125,50 @@ private slots:
         host->browserWindows().first()->cmdClose_Click();
         host->close();
         QCOMPARE(boxes.size(), 1);
+        host.reset();
+    }
+
+    // A failure first met while quitting is told in a real box that holds
+    // nothing up: the quit goes on at once, and the program ends when the
+    // box is answered (or closes itself).
+    void aFailureAtQuitDoesNotHoldTheEnd()
+    {
+        finish();
+        Messages::setHandler({});
+        QTemporaryDir config;
+        QVERIFY(QDir().mkpath(config.filePath("Lumeno2/Lumeno2.ini")));
+        IniSettingsStore disk(config.path());
+        views = std::make_unique<FakeWebViewFactory>();
+        host = std::make_unique<frmMain>(disk, *views);
+        host->setMarkvaultPath(QString());
+        host->Form_Load();
+        host->show();
+        QSignalSpy ended(host.get(), &frmMain::unloaded);
+        // Were the box to wait for its answer, this answers it, so that the
+        // test fails instead of waiting for ever.
+        bool heldUp = false;
+        QTimer::singleShot(3000, this, [&heldUp] {
+            if (QWidget *modal = QApplication::activeModalWidget()) {
+                heldUp = true;
+                modal->close();
+            }
+        });
+        host->close();
+        QVERIFY(!heldUp);
+        QVERIFY(host->isUnloaded());
+        const auto shownBox = [] {
+            for (QWidget *w : QApplication::topLevelWidgets())
+                if (auto *box = qobject_cast<QMessageBox *>(w); box && box->isVisible())
+                    return box;
+            return static_cast<QMessageBox *>(nullptr);
+        };
+        QTRY_VERIFY(shownBox());
+        QMessageBox *box = shownBox();
+        QVERIFY(box->text().contains(config.filePath("Lumeno2/Lumeno2.ini")));
+        QVERIFY(!box->isModal());
+        QCOMPARE(ended.size(), 0);
+        box->accept();
+        QTRY_COMPARE(ended.size(), 1);
         host.reset();
     }
 

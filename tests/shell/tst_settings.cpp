@@ -227,6 +227,39 @@ private slots:
         QCOMPARE(MainWindowHeight, 7320);
     }
 
+    // A damaged file (a broken section line with a NUL byte, a line of 5,000
+    // characters) is written without any failure told, the file as it was is
+    // kept beside it, and a later real failure is still told.
+    void aDamagedFileIsWrittenWithoutAFalseFailure()
+    {
+        QTemporaryDir dir;
+        QVERIFY(QDir().mkpath(dir.filePath("Lumeno2")));
+        const QString file = dir.filePath("Lumeno2/Lumeno2.ini");
+        const QByteArray damaged = QByteArray("[Options\0x\n", 11) + QByteArray(5000, 'z')
+                                   + "\nKillPopups=True\n[Internet]\nHomePage=http://h.example/\n";
+        writeBytes(file, damaged);
+        IniSettingsStore store(dir.path());
+        QList<SettingsStore::SaveFailure> told;
+        store.setSaveFailedHandler([&](const SettingsStore::SaveFailure &f) { told << f; });
+        QCOMPARE(store.GetSetting(AppName, InternetSection, KeyHomePage, ""), QString("http://h.example/"));
+        store.SaveSetting(AppName, OptionsSection, KeyMainWindowHeight, "7000");
+        store.SaveSetting(AppName, OptionsSection, KeyMainWindowWidth, "9000");
+        QVERIFY(told.isEmpty());
+        QVERIFY(!store.lastSaveFailure());
+        IniSettingsStore again(dir.path());
+        QCOMPARE(again.GetSetting(AppName, OptionsSection, KeyMainWindowWidth, ""), QString("9000"));
+        QCOMPARE(again.GetSetting(AppName, InternetSection, KeyHomePage, ""), QString("http://h.example/"));
+        const QStringList kept = QDir(dir.filePath("Lumeno2")).entryList({"Lumeno2.ini.damaged-*"});
+        QCOMPARE(kept.size(), 1);
+        QCOMPARE(bytesOf(dir.filePath("Lumeno2/" + kept[0])), damaged);
+
+        QVERIFY(QFile::remove(file));
+        QVERIFY(QDir().mkpath(file));
+        store.SaveSetting(AppName, OptionsSection, KeyWindowWidth, "5000");
+        QCOMPARE(told.size(), 1);
+        QVERIFY(told[0].reason.contains("folder"));
+    }
+
     // A settings "file" that is a directory can be neither read nor written;
     // the program goes on with its defaults.
     void unusableFileNeverStopsTheProgram()
