@@ -21,7 +21,7 @@
 
 namespace {
 
-const QStringList kAreas = {"shell", "browser", "favorites"};
+const QStringList kAreas = {"common", "shell", "browser", "favorites"};
 // Lowest first: a file may include files of its own rank or a lower one.
 const QStringList kLayers = {"core", "ui", "engine", "app"};
 
@@ -184,9 +184,10 @@ QStringList foreignQtHeaders(const QList<Source> &sources, QtModules &qt)
             if (engine.match(inc.target).hasMatch() || engineModule) {
                 faults << where(s, inc) + QStringLiteral("  (%1 file uses Qt WebEngine)").arg(s.layer);
             } else if (s.layer == "core") {
-                // The core is Qt Core only: no widget, and nothing of the
-                // display either (QtGui).
-                const bool notCore = !modules.isEmpty() && !modules.contains("QtCore");
+                // The core is Qt Core only, and Qt SQL for the data the
+                // program keeps: no widget, and nothing of the display
+                // either (QtGui).
+                const bool notCore = !modules.isEmpty() && !modules.contains("QtCore") && !modules.contains("QtSql");
                 if (widgets.match(inc.target).hasMatch() || notCore)
                     faults << where(s, inc)
                                   + QStringLiteral("  (core file uses %1)")

@@ -1,0 +1,171 @@
+#include "common/core/Database.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QStandardPaths>
+
+namespace Database {
+
+QString defaultPath()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation)
+           + QStringLiteral("/Lumeno2/Lumeno2/Browsing.sqlite");
+}
+
+namespace {
+bool exec(QSqlDatabase &db, const QString &statement, QString *error)
+{
+    QSqlQuery query(db);
+    if (query.exec(statement))
+        return true;
+    if (error)
+        *error = query.lastError().text();
+    return false;
+}
+
+// SQLite's codes for a file that is damaged or no database at all.
+bool isDamage(const QSqlError &e)
+{
+    const int code = e.nativeErrorCode().toInt() & 0xff;
+    return code == 11 /* SQLITE_CORRUPT */ || code == 26 /* SQLITE_NOTADB */;
+}
+
+// Sets the connection up and checks that the file is a sound database;
+// `damaged` tells a damaged file from one that cannot be reached.
+bool prepare(QSqlDatabase &db, QString *error, bool *damaged)
+{
+    *damaged = false;
+    if (!db.open()) {
+        *error = db.lastError().text();
+        *damaged = isDamage(db.lastError());
+        return false;
+    }
+    QSqlQuery check(db);
+    if (!check.exec(QStringLiteral("PRAGMA quick_check")) || !check.next()) {
+        *error = check.lastError().text();
+        *damaged = isDamage(check.lastError());
+        return false;
+    }
+    if (check.value(0).toString() != QLatin1String("ok")) {
+        *error = check.value(0).toString();
+        *damaged = true;
+        return false;
+    }
+    check.finish();
+    // A commit waits for the log to reach the disk only at checkpoints:
+    // after a kill the last commits are there; after a power cut the file
+    // is whole, at the most a commit or two older.
+    return exec(db, QStringLiteral("PRAGMA journal_mode=WAL"), error)
+           && exec(db, QStringLiteral("PRAGMA synchronous=NORMAL"), error)
+           && exec(db, QStringLiteral("PRAGMA foreign_keys=ON"), error)
+           && exec(db, QStringLiteral("CREATE TABLE IF NOT EXISTS schema_versions "
+                                      "(feature TEXT PRIMARY KEY, version INTEGER NOT NULL)"),
+                   error);
+}
+} // namespace
+
+Opened open(const QString &path, const QString &name)
+{
+    Opened opened;
+    if (!QDir().mkpath(QFileInfo(path).absolutePath())) {
+        opened.error = QStringLiteral("the folder \"%1\" could not be made").arg(QFileInfo(path).absolutePath());
+        return opened;
+    }
+    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+    db.setDatabaseName(path);
+    db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=5000"));
+    QString why;
+    bool damaged = false;
+    if (prepare(db, &why, &damaged)) {
+        opened.db = db;
+        return opened;
+    }
+    db.close();
+    // What could not be read is kept whole, out of the way.
+    if (damaged && QFileInfo(path).isFile()) {
+        const QString aside = path + QStringLiteral(".damaged-")
+                              + QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
+        if (QFile::rename(path, aside)) {
+            for (const char *companion : {"-wal", "-shm"})
+                QFile::rename(path + QLatin1String(companion), aside + QLatin1String(companion));
+            opened.setAside = aside;
+            QString again;
+            if (prepare(db, &again, &damaged)) {
+                opened.db = db;
+                opened.error = QStringLiteral("\"%1\" could not be read (%2); it was kept as \"%3\" and a new "
+                                              "one begun")
+                                   .arg(path, why, aside);
+                return opened;
+            }
+            why = again;
+            db.close();
+        }
+    }
+    opened.error = QStringLiteral("\"%1\" could not be opened: %2").arg(path, why);
+    return opened;
+}
+
+void close(const QString &name)
+{
+    {
+        QSqlDatabase db = QSqlDatabase::database(name, false);
+        if (db.isValid())
+            db.close();
+    }
+    QSqlDatabase::removeDatabase(name);
+}
+
+bool ensureSchema(QSqlDatabase &db, const QString &feature, int version, const QStringList &statements,
+                  QString *error)
+{
+    QSqlQuery query(db);
+    query.prepare(QStringLiteral("SELECT version FROM schema_versions WHERE feature = ?"));
+    query.addBindValue(feature);
+    if (!query.exec()) {
+        if (error)
+            *error = query.lastError().text();
+        return false;
+    }
+    const int stored = query.next() ? query.value(0).toInt() : 0;
+    query.finish();
+    if (stored == version)
+        return true;
+    if (stored > version) {
+        if (error)
+            *error = QStringLiteral("its %1 was written by a newer Lumeno").arg(feature);
+        return false;
+    }
+    if (!db.transaction()) {
+        if (error)
+            *error = db.lastError().text();
+        return false;
+    }
+    for (const QString &statement : statements) {
+        if (!exec(db, statement, error)) {
+            db.rollback();
+            return false;
+        }
+    }
+    QSqlQuery record(db);
+    record.prepare(QStringLiteral("INSERT OR REPLACE INTO schema_versions (feature, version) VALUES (?, ?)"));
+    record.addBindValue(feature);
+    record.addBindValue(version);
+    if (!record.exec()) {
+        if (error)
+            *error = record.lastError().text();
+        db.rollback();
+        return false;
+    }
+    if (!db.commit()) {
+        if (error)
+            *error = db.lastError().text();
+        return false;
+    }
+    return true;
+}
+
+} // namespace Database
