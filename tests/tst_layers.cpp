@@ -21,7 +21,7 @@
 
 namespace {
 
-const QStringList kAreas = {"common", "shell", "browser", "favorites"};
+const QStringList kAreas = {"common", "shell", "browser", "favorites", "downloads"};
 // Lowest first: a file may include files of its own rank or a lower one.
 const QStringList kLayers = {"core", "ui", "engine", "app"};
 

@@ -1,7 +1,7 @@
 #include "browser/engine/PagePrinter.h"
 
 #include "browser/ui/PrintSetup.h"
-#include "shell/ui/Messages.h"
+#include "common/ui/Messages.h"
 
 #include <QPointer>
 #include <QPrinter>

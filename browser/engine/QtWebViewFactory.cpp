@@ -1,6 +1,6 @@
 #include "browser/engine/QtWebViewFactory.h"
 
-#include "browser/engine/EngineDownloads.h"
+#include "downloads/engine/EngineDownloads.h"
 #include "browser/engine/QtWebView.h"
 #include "shell/core/Settings.h"
 

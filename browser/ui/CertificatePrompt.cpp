@@ -1,6 +1,6 @@
 #include "browser/ui/CertificatePrompt.h"
 
-#include "browser/ui/PlainLabel.h"
+#include "common/ui/PlainLabel.h"
 
 #include <QHBoxLayout>
 #include <QKeyEvent>

@@ -1,7 +1,7 @@
 #include "browser/ui/SignInDialog.h"
 
-#include "browser/ui/PlainLabel.h"
-#include "shell/ui/FileDialogs.h"
+#include "common/ui/PlainLabel.h"
+#include "common/ui/FileDialogs.h"
 
 #include <QDialogButtonBox>
 #include <QFormLayout>

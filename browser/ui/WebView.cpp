@@ -1,6 +1,6 @@
 #include "browser/ui/WebView.h"
 
-#include "shell/ui/Twips.h"
+#include "common/ui/Twips.h"
 
 #include <QApplication>
 

@@ -4,8 +4,8 @@
 #include "browser/ui/WebView.h"
 #include "shell/core/Module1.h"
 #include "shell/core/Settings.h"
-#include "shell/ui/FileDialogs.h"
-#include "shell/ui/Twips.h"
+#include "common/ui/FileDialogs.h"
+#include "common/ui/Twips.h"
 #include "browser/ui/BrowserHost.h"
 
 #include <QApplication>

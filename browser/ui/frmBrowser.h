@@ -4,7 +4,7 @@
 // Geometry is kept in twips; the window draws its own sizable border.
 #include "browser/core/Layout.h"
 #include "favorites/core/FavoritesFile.h"
-#include "shell/ui/Forms.h"
+#include "common/ui/Forms.h"
 
 #include <QWidget>
 

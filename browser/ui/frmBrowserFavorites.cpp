@@ -3,7 +3,7 @@
 
 #include "browser/ui/WebView.h"
 #include "favorites/ui/frmEditFavs.h"
-#include "shell/ui/Messages.h"
+#include "common/ui/Messages.h"
 
 #include <QLabel>
 #include <QMenu>

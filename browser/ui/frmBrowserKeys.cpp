@@ -6,7 +6,7 @@
 #include "browser/ui/BrowserHost.h"
 #include "browser/ui/FindBar.h"
 #include "browser/ui/WebView.h"
-#include "shell/ui/Twips.h"
+#include "common/ui/Twips.h"
 
 #include <QApplication>
 #include <QLineEdit>

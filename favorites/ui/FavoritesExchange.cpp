@@ -1,8 +1,8 @@
 #include "favorites/ui/FavoritesExchange.h"
 
 #include "favorites/core/BookmarksHtml.h"
-#include "shell/ui/FileDialogs.h"
-#include "shell/ui/Messages.h"
+#include "common/ui/FileDialogs.h"
+#include "common/ui/Messages.h"
 
 #include <QDir>
 #include <QFileInfo>

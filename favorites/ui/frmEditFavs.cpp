@@ -1,8 +1,8 @@
 #include "favorites/ui/frmEditFavs.h"
 
 #include "favorites/ui/FavoritesExchange.h"
-#include "shell/ui/Twips.h"
-#include "shell/ui/Messages.h"
+#include "common/ui/Twips.h"
+#include "common/ui/Messages.h"
 
 #include <QGroupBox>
 #include <QHeaderView>

@@ -1,6 +1,6 @@
 #include "shell/ui/frmAbout.h"
 
-#include "shell/ui/Twips.h"
+#include "common/ui/Twips.h"
 
 #include <QLabel>
 #include <QPushButton>

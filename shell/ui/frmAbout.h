@@ -1,6 +1,6 @@
 #pragma once
 // The About window: the product, its version and a few credit lines.
-#include "shell/ui/Forms.h"
+#include "common/ui/Forms.h"
 
 #include <QDialog>
 

@@ -1,7 +1,7 @@
 #include "shell/ui/frmInternetOptions.h"
 
 #include "browser/ui/WebView.h"
-#include "shell/ui/Messages.h"
+#include "common/ui/Messages.h"
 #include "shell/core/Settings.h"
 
 #include <QCheckBox>

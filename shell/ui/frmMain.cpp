@@ -6,13 +6,13 @@
 #include "browser/ui/WebView.h"
 #include "shell/core/Module1.h"
 #include "shell/core/Settings.h"
-#include "shell/ui/Messages.h"
+#include "common/ui/Messages.h"
 #include "shell/ui/StatusBar.h"
 #include "shell/ui/WorkspaceSight.h"
 #include "shell/ui/frmAbout.h"
-#include "shell/ui/frmDownloads.h"
+#include "downloads/ui/frmDownloads.h"
 #include "shell/ui/frmInternetOptions.h"
-#include "shell/core/DownloadList.h"
+#include "downloads/core/DownloadList.h"
 
 #include <QApplication>
 #include <QCloseEvent>

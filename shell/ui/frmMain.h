@@ -3,7 +3,7 @@
 // browser windows; below it sits the status bar with the window and pop-up
 // counts and the clock.
 #include "browser/ui/BrowserHost.h"
-#include "shell/ui/Forms.h"
+#include "common/ui/Forms.h"
 
 #include <QList>
 #include <QMainWindow>

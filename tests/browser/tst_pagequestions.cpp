@@ -12,7 +12,7 @@
 #include "favorites/core/FavoritesFile.h"
 #include "shell/core/Module1.h"
 #include "shell/ui/frmMain.h"
-#include "shell/ui/Messages.h"
+#include "common/ui/Messages.h"
 #include "support/EngineTest.h"
 #include "support/Files.h"
 #include "support/MemorySettingsStore.h"

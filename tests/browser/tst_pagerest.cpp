@@ -2,15 +2,15 @@
 // served on 127.0.0.1: a minimized window is frozen and wakes when restored;
 // a discarded one keeps its title, address and history buttons and loads its
 // page again when shown; sound, a download or typed text keep a page running.
-#include "browser/engine/EngineDownloads.h"
-#include "shell/core/DownloadList.h"
+#include "downloads/engine/EngineDownloads.h"
+#include "downloads/core/DownloadList.h"
 #include "browser/engine/QtWebView.h"
 #include "browser/engine/QtWebViewFactory.h"
 #include "browser/ui/AddressBox.h"
 #include "browser/ui/frmBrowser.h"
 #include "favorites/core/FavoritesFile.h"
 #include "shell/core/Module1.h"
-#include "shell/ui/Messages.h"
+#include "common/ui/Messages.h"
 #include "shell/ui/StatusBar.h"
 #include "shell/ui/frmMain.h"
 #include "support/EngineTest.h"

@@ -4,7 +4,7 @@
 #include "browser/ui/AddressBox.h"
 #include "browser/ui/FindBar.h"
 #include "favorites/ui/frmEditFavs.h"
-#include "shell/ui/Messages.h"
+#include "common/ui/Messages.h"
 #include "support/Files.h"
 #include "support/HostFixture.h"
 

@@ -1,7 +1,7 @@
 // The drawn title bar and the window menu, and the other ways to the
 // favorites menu, with the fake page view.
-#include "shell/ui/FileDialogs.h"
-#include "shell/ui/Messages.h"
+#include "common/ui/FileDialogs.h"
+#include "common/ui/Messages.h"
 #include "shell/ui/StatusBar.h"
 #include "support/HostFixture.h"
 

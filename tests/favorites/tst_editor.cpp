@@ -1,7 +1,7 @@
 // The favorites editor, driven with clicks offscreen.
 #include "favorites/core/FavoritesFile.h"
 #include "favorites/ui/frmEditFavs.h"
-#include "shell/ui/Messages.h"
+#include "common/ui/Messages.h"
 #include "support/AsUser.h"
 #include "support/Files.h"
 

@@ -4,8 +4,8 @@
 #include "favorites/core/BookmarksHtml.h"
 #include "favorites/core/FavoritesFile.h"
 #include "favorites/ui/frmEditFavs.h"
-#include "shell/ui/FileDialogs.h"
-#include "shell/ui/Messages.h"
+#include "common/ui/FileDialogs.h"
+#include "common/ui/Messages.h"
 #include "support/Files.h"
 
 #include <QApplication>

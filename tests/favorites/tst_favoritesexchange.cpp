@@ -2,8 +2,8 @@
 // is read or written, what happened is told, a cancel does nothing.
 #include "favorites/core/BookmarksHtml.h"
 #include "favorites/ui/FavoritesExchange.h"
-#include "shell/ui/FileDialogs.h"
-#include "shell/ui/Messages.h"
+#include "common/ui/FileDialogs.h"
+#include "common/ui/Messages.h"
 #include "support/FileSizeLimit.h"
 #include "support/Files.h"
 

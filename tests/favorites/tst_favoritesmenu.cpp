@@ -1,7 +1,7 @@
 // The favorites menu of a browser window, with the fake page view.
 #include "browser/ui/AddressBox.h"
 #include "favorites/ui/frmEditFavs.h"
-#include "shell/ui/Messages.h"
+#include "common/ui/Messages.h"
 #include "support/Files.h"
 #include "support/HostFixture.h"
 

@@ -1,6 +1,6 @@
 // The application menu's commands, About and Internet Options, with the fake
 // page view.
-#include "shell/ui/Messages.h"
+#include "common/ui/Messages.h"
 #include "shell/ui/StatusBar.h"
 #include "shell/ui/frmAbout.h"
 #include "shell/ui/frmInternetOptions.h"

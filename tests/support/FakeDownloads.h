@@ -1,6 +1,6 @@
 #pragma once
 // A download list the test fills and moves along by hand.
-#include "shell/core/DownloadList.h"
+#include "downloads/core/DownloadList.h"
 
 class FakeDownloadItem : public DownloadItem
 {

@@ -2,7 +2,7 @@
 // One transfer of the engine as the Downloads window sees it. The engine may
 // hand the same transfer over again with a new request object (it does so
 // when it retries after a network error); the item follows the newest.
-#include "shell/core/DownloadList.h"
+#include "downloads/core/DownloadList.h"
 
 #include <QPointer>
 

@@ -1,10 +1,10 @@
 // The Downloads window and the host's part in downloads, on a scripted list:
 // what each row offers as a download moves along, a failure told in a box,
 // and quitting while a download runs.
-#include "shell/ui/FileDialogs.h"
-#include "shell/ui/DownloadRow.h"
-#include "shell/ui/Messages.h"
-#include "shell/ui/frmDownloads.h"
+#include "common/ui/FileDialogs.h"
+#include "downloads/ui/DownloadRow.h"
+#include "common/ui/Messages.h"
+#include "downloads/ui/frmDownloads.h"
 #include "support/HostFixture.h"
 
 #include <QLabel>

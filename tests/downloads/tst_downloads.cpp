@@ -2,13 +2,13 @@
 // byte for byte where the user said, nothing left under the chosen name when
 // cancelled or cut off, a clear message when the folder cannot take the file,
 // and "Save link" from the page's own menu taking the same way.
-#include "browser/engine/EngineDownloads.h"
+#include "downloads/engine/EngineDownloads.h"
 #include "browser/engine/QtWebView.h"
 #include "browser/engine/QtWebViewFactory.h"
-#include "shell/ui/FileDialogs.h"
-#include "shell/core/DownloadList.h"
-#include "shell/ui/Messages.h"
-#include "shell/ui/frmDownloads.h"
+#include "common/ui/FileDialogs.h"
+#include "downloads/core/DownloadList.h"
+#include "common/ui/Messages.h"
+#include "downloads/ui/frmDownloads.h"
 #include "support/EngineTest.h"
 #include "support/Files.h"
 #include "support/MemorySettingsStore.h"

@@ -1,7 +1,7 @@
-#include "browser/engine/EngineDownloads.h"
+#include "downloads/engine/EngineDownloads.h"
 
-#include "browser/engine/EngineDownload.h"
-#include "shell/ui/FileDialogs.h"
+#include "downloads/engine/EngineDownload.h"
+#include "common/ui/FileDialogs.h"
 
 #include <QDir>
 #include <QFile>

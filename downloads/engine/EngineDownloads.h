@@ -4,7 +4,7 @@
 // engine writes to "<name>.download" beside the chosen file and renames it
 // only when whole, and removes it on cancel or failure, so the chosen name
 // never holds a partial file and an existing file keeps its bytes until then.
-#include "shell/core/DownloadList.h"
+#include "downloads/core/DownloadList.h"
 
 #include <functional>
 

@@ -1,4 +1,4 @@
-#include "browser/engine/EngineDownload.h"
+#include "downloads/engine/EngineDownload.h"
 
 #include <QFile>
 #include <QWebEngineDownloadRequest>

@@ -1,4 +1,4 @@
-#include "shell/ui/Forms.h"
+#include "common/ui/Forms.h"
 
 namespace {
 QList<LoadedForm *> &registry()

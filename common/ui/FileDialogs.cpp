@@ -1,4 +1,4 @@
-#include "shell/ui/FileDialogs.h"
+#include "common/ui/FileDialogs.h"
 
 #include <QDir>
 #include <QFileDialog>

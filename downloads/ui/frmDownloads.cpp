@@ -1,8 +1,8 @@
-#include "shell/ui/frmDownloads.h"
+#include "downloads/ui/frmDownloads.h"
 
-#include "shell/core/DownloadList.h"
-#include "shell/ui/DownloadRow.h"
-#include "shell/ui/Messages.h"
+#include "downloads/core/DownloadList.h"
+#include "downloads/ui/DownloadRow.h"
+#include "common/ui/Messages.h"
 
 #include <QDesktopServices>
 #include <QFileInfo>

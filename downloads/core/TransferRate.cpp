@@ -1,4 +1,4 @@
-#include "shell/core/TransferRate.h"
+#include "downloads/core/TransferRate.h"
 
 void TransferRate::sample(qint64 msecs, qint64 bytes)
 {

@@ -1,5 +1,5 @@
 // Download speed, time left and the sizes the Downloads window shows.
-#include "shell/core/TransferRate.h"
+#include "downloads/core/TransferRate.h"
 
 #include <QTest>
 

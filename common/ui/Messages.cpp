@@ -1,4 +1,4 @@
-#include "shell/ui/Messages.h"
+#include "common/ui/Messages.h"
 
 #include <QCoreApplication>
 #include <QTimer>

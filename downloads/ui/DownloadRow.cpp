@@ -1,7 +1,7 @@
-#include "shell/ui/DownloadRow.h"
+#include "downloads/ui/DownloadRow.h"
 
-#include "shell/core/DownloadList.h"
-#include "shell/ui/Messages.h"
+#include "downloads/core/DownloadList.h"
+#include "common/ui/Messages.h"
 
 #include <QFileInfo>
 #include <QGridLayout>

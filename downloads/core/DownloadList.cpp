@@ -1,4 +1,4 @@
-#include "shell/core/DownloadList.h"
+#include "downloads/core/DownloadList.h"
 
 int DownloadList::runningCount() const
 {

@@ -1,8 +1,8 @@
 #pragma once
 // One download in the Downloads window: its name, how far it got, how fast,
 // and what can be done with it.
-#include "shell/core/DownloadList.h"
-#include "shell/core/TransferRate.h"
+#include "downloads/core/DownloadList.h"
+#include "downloads/core/TransferRate.h"
 
 #include <QElapsedTimer>
 #include <QPointer>
