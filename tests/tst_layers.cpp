@@ -21,7 +21,10 @@
 
 namespace {
 
-const QStringList kAreas = {"common", "shell", "browser", "favorites", "downloads"};
+// The features, lowest first: within one layer a file may include files of
+// its own feature or of one below it. What every feature shares is at the
+// bottom, the host, which holds them all, at the top.
+const QStringList kAreas = {"common", "favorites", "downloads", "history", "browser", "session", "shell"};
 // Lowest first: a file may include files of its own rank or a lower one.
 const QStringList kLayers = {"core", "ui", "engine", "app"};
 
@@ -129,6 +132,24 @@ QStringList upwardIncludes(const QString &root, const QList<Source> &sources)
                 continue;  // reported by misplacedFiles
             if (kLayers.indexOf(targetLayer) > kLayers.indexOf(s.layer))
                 faults << where(s, inc) + QStringLiteral("  (%1 file reaches up to %2)").arg(s.layer, targetLayer);
+        }
+    }
+    return faults;
+}
+
+// Within one layer, an include that reaches a feature above the file's own.
+QStringList featureOrderBreaches(const QString &root, const QList<Source> &sources)
+{
+    QStringList faults;
+    for (const Source &s : sources) {
+        const QString feature = s.path.section('/', 0, 0);
+        for (const Include &inc : s.includes) {
+            const QString target = projectFile(root, s, inc);
+            if (target.isEmpty() || s.layer.isEmpty() || layerOf(target) != s.layer)
+                continue;
+            const QString targetFeature = target.section('/', 0, 0);
+            if (kAreas.indexOf(targetFeature) > kAreas.indexOf(feature))
+                faults << where(s, inc) + QStringLiteral("  (%1 reaches up to %2)").arg(feature, targetFeature);
         }
     }
     return faults;
@@ -315,6 +336,7 @@ private slots:
     void initTestCase();
     void everyFileInOneLayerFolder();
     void includesGoToTheSameOrALowerLayer();
+    void includesGoToTheSameOrALowerFeature();
     void coreAndFormsUseOnlyTheirQtModules();
     void noHeaderCycles();
     void noClassCyclesAcrossFolders();
@@ -344,6 +366,11 @@ void tst_layers::everyFileInOneLayerFolder()
 void tst_layers::includesGoToTheSameOrALowerLayer()
 {
     expectClean(upwardIncludes(m_root, m_sources));
+}
+
+void tst_layers::includesGoToTheSameOrALowerFeature()
+{
+    expectClean(featureOrderBreaches(m_root, m_sources));
 }
 
 void tst_layers::coreAndFormsUseOnlyTheirQtModules()
@@ -379,9 +406,18 @@ void tst_layers::faultsInATreeAreFound()
     writeFile(root, "browser/Loose.h", "#pragma once\n");
     writeFile(root, "favorites/ui/core/Deep.h", "#pragma once\n");
     writeFile(root, "shell/app/main.cpp", "#include \"browser/engine/E.h\"\n");
+    // Within the ui layer: favorites below browser, shell above both.
+    writeFile(root, "favorites/ui/F.cpp", "#include \"browser/ui/G.h\"\n#include \"shell/core/A.h\"\n");
+    writeFile(root, "browser/ui/G.h", "#pragma once\n#include \"common/ui/H.h\"\n");
+    writeFile(root, "common/ui/H.h", "#pragma once\n#include \"shell/ui/B.h\"\n");
 
     const QList<Source> sources = readTree(root);
-    QCOMPARE(sources.size(), 9);
+    QCOMPARE(sources.size(), 12);
+
+    const QStringList breaches = featureOrderBreaches(root, sources);
+    QCOMPARE(breaches.size(), 2);
+    QVERIFY(breaches[0].startsWith("common/ui/H.h:2: #include \"shell/ui/B.h\"  (common reaches up to shell)"));
+    QVERIFY(breaches[1].startsWith("favorites/ui/F.cpp:1: #include \"browser/ui/G.h\""));
 
     QCOMPARE(misplacedFiles(sources).size(), 2);
     QVERIFY(misplacedFiles(sources).join('\n').contains("browser/Loose.h"));

@@ -1,18 +1,6 @@
 #include "browser/core/Layout.h"
 
-#include "shell/core/Settings.h"
-
 namespace Layout {
-
-qint32 toPixels(qint32 twips)
-{
-    return Settings::roundHalfEven(double(twips) / TwipsPerPixel);
-}
-
-qint32 toTwips(qint32 pixels)
-{
-    return pixels * TwipsPerPixel;
-}
 
 MinimumClamp clampToMinimum(qint32 width, qint32 height)
 {

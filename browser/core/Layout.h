@@ -1,20 +1,13 @@
 #pragma once
 // Geometry of a browser window, in twips. Computed here and turned into
 // pixels once, where the widgets are placed.
-#include <QtGlobal>
-
-struct TwipRect
-{
-    qint32 Left = 0;
-    qint32 Top = 0;
-    qint32 Width = 0;
-    qint32 Height = 0;
-    friend bool operator==(const TwipRect &, const TwipRect &) = default;
-};
+#include "common/core/Units.h"
 
 namespace Layout {
 
-constexpr qint32 TwipsPerPixel = 15;
+using Units::TwipsPerPixel;
+using Units::toPixels;
+using Units::toTwips;
 // The sizable border on each side of a browser window.
 constexpr qint32 BorderTwips = 60;
 constexpr qint32 MinWidth = 2025;  // 135 px
@@ -37,9 +30,6 @@ constexpr TwipRect cmdGo{6150, 360, 345, 285};
 // Initial rectangles of the two controls that follow the right edge.
 constexpr TwipRect cmdCloseDesign{0, 30, 255, 225};
 constexpr TwipRect imgFavsDesign{0, 30, 210, 210};
-
-qint32 toPixels(qint32 twips);
-qint32 toTwips(qint32 pixels);
 
 // Client size from the outer size.
 constexpr qint32 scaleSize(qint32 outer) { return outer - 2 * BorderTwips; }

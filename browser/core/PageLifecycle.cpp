@@ -1,6 +1,6 @@
 #include "browser/core/PageLifecycle.h"
 
-#include "shell/core/Settings.h"
+#include "common/core/Units.h"
 
 #include <algorithm>
 
@@ -9,10 +9,9 @@ namespace PageLifecycle {
 namespace {
 constexpr double YearMs = 365.0 * 24 * 3600 * 1000;
 
-qint64 readMs(SettingsStore &store, const QString &key, double defaultValue, double unitMs)
+qint64 readMs(const QString &text, double defaultValue, double unitMs)
 {
-    const auto number = Settings::parseNumber(store.GetSetting(
-        Settings::AppName, Settings::OptionsSection, key, QString::number(defaultValue)));
+    const auto number = Units::parseNumber(text);
     const double value = number && *number >= 0 ? *number : defaultValue;
     return qint64(std::min(value * unitMs, YearMs));
 }
@@ -31,11 +30,11 @@ qint64 meminfoKb(const QByteArray &text, const QByteArray &field)
 }
 } // namespace
 
-Times readTimes(SettingsStore &store)
+Times timesFromText(const QString &freezeAfterSeconds, const QString &discardAfterMinutes)
 {
     Times t;
-    t.freezeAfterMs = readMs(store, KeyFreezeAfterSeconds, DefaultFreezeAfterSeconds, 1000);
-    t.discardAfterMs = readMs(store, KeyDiscardAfterMinutes, DefaultDiscardAfterMinutes, 60 * 1000);
+    t.freezeAfterMs = readMs(freezeAfterSeconds, DefaultFreezeAfterSeconds, 1000);
+    t.discardAfterMs = readMs(discardAfterMinutes, DefaultDiscardAfterMinutes, 60 * 1000);
     return t;
 }
 

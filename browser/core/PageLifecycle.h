@@ -10,8 +10,6 @@
 #include <QRect>
 #include <QString>
 
-class SettingsStore;
-
 namespace PageLifecycle {
 
 enum class State { Active, Frozen, Discarded };
@@ -29,9 +27,10 @@ struct Times
     qint64 discardAfterMs = qint64(DefaultDiscardAfterMinutes * 60 * 1000);
 };
 
-// The stored times; a value that is not a number, or is negative, reads as
-// its default; anything beyond a year is a year.
-Times readTimes(SettingsStore &store);
+// The times from their stored texts (missing ones empty); a value that is not
+// a number, or is negative, reads as its default; anything beyond a year is a
+// year.
+Times timesFromText(const QString &freezeAfterSeconds, const QString &discardAfterMinutes);
 
 struct Window
 {

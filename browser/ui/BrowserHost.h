@@ -23,6 +23,9 @@ public:
     // Brings the next (step 1) or previous (-1) browser window forward, in
     // the order they were opened, round at the ends.
     virtual void switchWindow(frmBrowser *from, int step) = 0;
+    // Shows the favorites editor over the window, modally; returns once it
+    // has closed.
+    virtual void editFavorites(frmBrowser *from) = 0;
 
 protected:
     ~BrowserHost() = default;

@@ -2,7 +2,7 @@
 #include "browser/ui/frmBrowser.h"
 
 #include "browser/ui/WebView.h"
-#include "favorites/ui/frmEditFavs.h"
+#include "browser/ui/BrowserHost.h"
 #include "common/ui/Messages.h"
 
 #include <QLabel>
@@ -121,9 +121,7 @@ void frmBrowser::mnuAddFav_Click()
 
 void frmBrowser::mnuEditFavs_Click()
 {
-    frmEditFavs editor(this);
-    editor.Form_Load();
-    editor.exec();
+    m_host.editFavorites(this);
     ClearFavoritesMenu();
     LoadFavoritesMenu();
 }

@@ -1,7 +1,7 @@
 #pragma once
 // Where the forms meet the twips of their designs: the one conversion to
 // pixels, and the designs' font.
-#include "browser/core/Layout.h"
+#include "common/core/Units.h"
 
 #include <QFont>
 #include <QWidget>
@@ -10,8 +10,8 @@ namespace Twips {
 
 inline QRect toPixels(const TwipRect &r)
 {
-    return {Layout::toPixels(r.Left), Layout::toPixels(r.Top), Layout::toPixels(r.Width),
-            Layout::toPixels(r.Height)};
+    return {Units::toPixels(r.Left), Units::toPixels(r.Top), Units::toPixels(r.Width),
+            Units::toPixels(r.Height)};
 }
 
 inline void place(QWidget *w, const TwipRect &r)

@@ -45,7 +45,7 @@ frmEditFavs::frmEditFavs(QWidget *owner)
 {
     setWindowModality(Qt::ApplicationModal);
     setFont(arial(9.75));
-    setFixedSize(Layout::toPixels(ClientWidth), Layout::toPixels(ClientHeight));
+    setFixedSize(Units::toPixels(ClientWidth), Units::toPixels(ClientHeight));
 
     lstFavs = new QTreeWidget(this);
     lstFavs->setColumnCount(2);
@@ -57,7 +57,7 @@ frmEditFavs::frmEditFavs(QWidget *owner)
     lstFavs->header()->setSectionsClickable(true);
     lstFavs->header()->setStretchLastSection(false);
     place(lstFavs, 30, 30, 5745, 2625);
-    lstFavs->setColumnWidth(0, Layout::toPixels(2880));
+    lstFavs->setColumnWidth(0, Units::toPixels(2880));
 
     fraUpdate = new QGroupBox(QStringLiteral("Edit Information"), this);
     place(fraUpdate, 60, 2610, 5685, 885);
@@ -127,7 +127,7 @@ frmEditFavs::frmEditFavs(QWidget *owner)
 
 void frmEditFavs::Form_Load()
 {
-    lstFavs->setColumnWidth(1, Layout::toPixels(5745 - (2880 + 60)));
+    lstFavs->setColumnWidth(1, Units::toPixels(5745 - (2880 + 60)));
     LoadFavoritesList();
     cmdDone->setFocus();
 }

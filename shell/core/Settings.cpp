@@ -8,8 +8,6 @@
 #include <QSettings>
 #include <QStandardPaths>
 #include <QStringList>
-#include <cmath>
-#include <limits>
 
 namespace {
 // QSettings says only that it failed; this finds the system's reason by
@@ -122,15 +120,6 @@ QString booleanToText(bool value)
     return value ? QStringLiteral("True") : QStringLiteral("False");
 }
 
-std::optional<double> parseNumber(const QString &text)
-{
-    bool ok = false;
-    const double value = QLocale::c().toDouble(text.trimmed(), &ok);
-    if (!ok || !std::isfinite(value))
-        return std::nullopt;
-    return value;
-}
-
 bool textToBoolean(const QString &text)
 {
     const QString t = text.trimmed();
@@ -140,21 +129,6 @@ bool textToBoolean(const QString &text)
         return false;
     const auto number = parseNumber(t);
     return number && *number != 0.0;
-}
-
-qint32 roundHalfEven(double value)
-{
-    constexpr double lo = std::numeric_limits<qint32>::min();
-    constexpr double hi = std::numeric_limits<qint32>::max();
-    if (std::isnan(value))
-        return 0;
-    // nearbyint follows the default rounding mode, which is to nearest, ties to even.
-    const double r = std::nearbyint(value);
-    if (r <= lo)
-        return std::numeric_limits<qint32>::min();
-    if (r >= hi)
-        return std::numeric_limits<qint32>::max();
-    return static_cast<qint32>(r);
 }
 
 QString integerToText(qint32 value)

@@ -1,5 +1,7 @@
 #pragma once
 // The per-user settings store and the text forms of the stored options.
+#include "common/core/Units.h"
+
 #include <QString>
 #include <functional>
 #include <memory>
@@ -103,11 +105,8 @@ QString booleanToText(bool value);
 // Anything else reads as false.
 bool textToBoolean(const QString &text);
 
-// The number a text spells (blanks around it allowed), if it is a finite one.
-std::optional<double> parseNumber(const QString &text);
-// Nearest whole number, halves to the even neighbour; saturates at the ends of
-// the signed 32-bit range.
-qint32 roundHalfEven(double value);
+using Units::parseNumber;
+using Units::roundHalfEven;
 // Plain decimal digits with a leading "-" when negative.
 QString integerToText(qint32 value);
 // A stored window size: the rounded number, or the default when the text is

@@ -1,6 +1,6 @@
 #include "shell/ui/StatusBar.h"
 
-#include "browser/core/Layout.h"
+#include "common/core/Units.h"
 
 #include <QMouseEvent>
 #include <QPainter>
@@ -106,7 +106,7 @@ StatusBar::StatusBar(QWidget *parent) : QStatusBar(parent)
         if (d.toolTip)
             panel->setToolTip(QString::fromLatin1(d.toolTip));
         panel->setBevel(d.bevel);
-        const int minPx = Layout::toPixels(d.minTwips);
+        const int minPx = Units::toPixels(d.minTwips);
         if (d.fixed) {
             // The clock's panel does not follow its text, but it must hold the
             // widest time the clock can show in this font.

@@ -10,7 +10,7 @@ using Twips::arial;
 namespace {
 QPoint at(int left, int top)
 {
-    return {Layout::toPixels(left), Layout::toPixels(top)};
+    return {Units::toPixels(left), Units::toPixels(top)};
 }
 } // namespace
 
@@ -20,7 +20,7 @@ frmAbout::frmAbout(QWidget *owner)
 {
     setWindowTitle(QStringLiteral("About Lumeno 2.0"));
     setWindowModality(Qt::ApplicationModal);
-    setFixedSize(Layout::toPixels(6075), Layout::toPixels(3060));
+    setFixedSize(Units::toPixels(6075), Units::toPixels(3060));
     setFont(arial(9.75, false));
 
     Image1 = new QLabel(this);
@@ -38,7 +38,7 @@ frmAbout::frmAbout(QWidget *owner)
     lblInfo->move(at(810, 540));
 
     Command1 = new QPushButton(QStringLiteral("Close"), this);
-    Command1->setGeometry(QRect(at(3420, 2580), QSize(Layout::toPixels(1365), Layout::toPixels(405))));
+    Command1->setGeometry(QRect(at(3420, 2580), QSize(Units::toPixels(1365), Units::toPixels(405))));
     Command1->setDefault(true);
     connect(Command1, &QPushButton::clicked, this, &frmAbout::Command1_Click);
     Forms::add(this);

@@ -9,6 +9,7 @@
 #include "common/ui/Messages.h"
 #include "shell/ui/StatusBar.h"
 #include "shell/ui/WorkspaceSight.h"
+#include "favorites/ui/frmEditFavs.h"
 #include "shell/ui/frmAbout.h"
 #include "downloads/ui/frmDownloads.h"
 #include "shell/ui/frmInternetOptions.h"
@@ -157,7 +158,9 @@ void frmMain::Form_Load(const QStringList &addresses)
     mnuDisablePopups->setChecked(KillPopups);
     if (QFileInfo(m_markvaultPath).isFile())
         mnuMarkvault->setVisible(true);
-    m_sight->setTimes(PageLifecycle::readTimes(m_store));
+    m_sight->setTimes(PageLifecycle::timesFromText(
+        m_store.GetSetting(Settings::AppName, Settings::OptionsSection, PageLifecycle::KeyFreezeAfterSeconds, {}),
+        m_store.GetSetting(Settings::AppName, Settings::OptionsSection, PageLifecycle::KeyDiscardAfterMinutes, {})));
     openWindow(addresses.value(0), Placement::HomeIfFirst);
     for (qsizetype i = 1; i < addresses.size(); ++i)
         openWindow(addresses[i], Placement::WhereItAppears);
@@ -276,6 +279,13 @@ void frmMain::switchWindow(frmBrowser *from, int step)
     frmBrowser *next = windows[((at + step) % n + n) % n];
     next->raise();
     next->focusPage();
+}
+
+void frmMain::editFavorites(frmBrowser *from)
+{
+    frmEditFavs editor(from);
+    editor.Form_Load();
+    editor.exec();
 }
 
 void frmMain::browserWindowClosed(frmBrowser *window)

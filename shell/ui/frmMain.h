@@ -70,6 +70,7 @@ public:
     void closeHost() override { close(); }
     void takeFocus() override { setFocus(Qt::OtherFocusReason); }
     void switchWindow(frmBrowser *from, int step) override;
+    void editFavorites(frmBrowser *from) override;
     // Where the bookmark manager is looked for at start-up.
     void setMarkvaultPath(const QString &path) { m_markvaultPath = path; }
 

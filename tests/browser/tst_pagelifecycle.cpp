@@ -1,7 +1,6 @@
 // When a page rests: the rules for freezing and discarding, whether a window
 // is covered by those above it, the stored times and the memory reading.
 #include "browser/core/PageLifecycle.h"
-#include "support/MemorySettingsStore.h"
 
 #include <QTest>
 
@@ -198,15 +197,9 @@ private slots:
         QFETCH(QString, discard);
         QFETCH(qint64, freezeMs);
         QFETCH(qint64, discardMs);
-        MemorySettingsStore store;
-        if (!freeze.isNull())
-            store.setOption(KeyFreezeAfterSeconds, freeze);
-        if (!discard.isNull())
-            store.setOption(KeyDiscardAfterMinutes, discard);
-        const Times t = readTimes(store);
+        const Times t = timesFromText(freeze, discard);
         QCOMPARE(t.freezeAfterMs, freezeMs);
         QCOMPARE(t.discardAfterMs, discardMs);
-        QVERIFY(store.saves.isEmpty());
     }
 
     void memoryReading_data()
