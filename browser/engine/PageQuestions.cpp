@@ -3,7 +3,7 @@
 #include "browser/engine/FullScreenWindow.h"
 #include "browser/ui/CertificatePrompt.h"
 #include "browser/ui/PermissionBar.h"
-#include "browser/ui/SignInDialog.h"
+#include "common/ui/SignInDialog.h"
 
 #include <QAuthenticator>
 #include <QPushButton>

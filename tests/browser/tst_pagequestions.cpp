@@ -7,7 +7,7 @@
 #include "browser/ui/CertificatePrompt.h"
 #include "browser/ui/PermissionBar.h"
 #include "browser/ui/PrintSetup.h"
-#include "browser/ui/SignInDialog.h"
+#include "common/ui/SignInDialog.h"
 #include "browser/ui/frmBrowser.h"
 #include "favorites/core/FavoritesFile.h"
 #include "shell/core/Module1.h"

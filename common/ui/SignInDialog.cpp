@@ -1,4 +1,4 @@
-#include "browser/ui/SignInDialog.h"
+#include "common/ui/SignInDialog.h"
 
 #include "common/ui/PlainLabel.h"
 #include "common/ui/FileDialogs.h"
