@@ -7,6 +7,7 @@
 #include "favorites/ui/frmEditFavs.h"
 #include "shell/core/Module1.h"
 #include "shell/ui/frmMain.h"
+#include "support/FakeDialogs.h"
 #include "support/FakeWebView.h"
 #include "support/MemorySettingsStore.h"
 
@@ -108,9 +109,10 @@ int main(int argc, char **argv)
 
     MemorySettingsStore store;
     FakeWebViewFactory views;
+    FakeDialogs dialogs;
     Module1::resetSharedState();
     writeFile(menuBytes);
-    frmMain host(store, views);
+    frmMain host(store, views, dialogs);
     host.setMarkvaultPath(QString());
     host.Form_Load();
     host.show();
@@ -138,7 +140,7 @@ int main(int argc, char **argv)
 
     writeFile(menuBytes);
     report("editor load with 10,000", runs, [] {}, [&] {
-        frmEditFavs editor(w);
+        frmEditFavs editor(w, dialogs);
         editor.Form_Load();
     });
     host.close();

@@ -13,6 +13,7 @@
 #include "shell/core/Module1.h"
 #include "shell/ui/StatusBar.h"
 #include "shell/ui/frmMain.h"
+#include "support/FakeDialogs.h"
 #include "support/MemorySettingsStore.h"
 #include "support/TestServer.h"
 
@@ -114,9 +115,10 @@ int main(int argc, char **argv)
     MemorySettingsStore store;
     store.setOption("KillPopups", "True");
     store.values.insert("Lumeno2/Internet/HomePage", server.url("/home").toString());
-    QtWebViewFactory views(profile, store);
+    FakeDialogs dialogs;
+    QtWebViewFactory views(profile, store, dialogs);
     {
-        frmMain host(store, views);
+        frmMain host(store, views, dialogs);
         host.Form_Load();
         host.show();
         frmBrowser *w = host.workspace()->findChild<frmBrowser *>();

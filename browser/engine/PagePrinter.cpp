@@ -1,7 +1,6 @@
 #include "browser/engine/PagePrinter.h"
 
-#include "browser/ui/PrintSetup.h"
-#include "common/ui/Messages.h"
+#include "common/ui/Dialogs.h"
 
 #include <QPointer>
 #include <QPrinter>
@@ -9,7 +8,8 @@
 #include <QWebEnginePage>
 #include <QWebEngineView>
 
-PagePrinter::PagePrinter(QWebEngineView *view) : QObject(view), m_view(view)
+PagePrinter::PagePrinter(QWebEngineView *view, Dialogs &dialogs)
+    : QObject(view), m_view(view), m_dialogs(dialogs)
 {
     connect(view, &QWebEngineView::printFinished, this, [this](bool ok) {
         m_printer.reset();
@@ -24,7 +24,7 @@ PagePrinter::~PagePrinter() = default;
 
 void PagePrinter::report(const QString &text)
 {
-    Messages::show(m_view->window(), QMessageBox::Warning, QStringLiteral("Print"), text);
+    m_dialogs.message(m_view->window(), QMessageBox::Warning, QStringLiteral("Print"), text);
 }
 
 void PagePrinter::print()
@@ -34,7 +34,7 @@ void PagePrinter::print()
         return;
     }
     m_printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
-    if (!PrintSetup::ask(m_view->window(), m_printer.get())) {
+    if (!m_dialogs.setUpPrinter(m_view->window(), m_printer.get())) {
         m_printer.reset();
         return;
     }

@@ -6,6 +6,7 @@
 #include <QString>
 #include <memory>
 
+class Dialogs;
 class QPrinter;
 class QWebEngineView;
 
@@ -13,7 +14,7 @@ class PagePrinter : public QObject
 {
     Q_OBJECT
 public:
-    explicit PagePrinter(QWebEngineView *view);
+    PagePrinter(QWebEngineView *view, Dialogs &dialogs);
     ~PagePrinter() override;
 
     // Asks for a printer and prints; one job at a time.
@@ -30,6 +31,7 @@ private:
     void report(const QString &text);
 
     QWebEngineView *m_view;
+    Dialogs &m_dialogs;
     std::unique_ptr<QPrinter> m_printer;
     QString m_pdfPath;
 };

@@ -1,21 +1,17 @@
 #include "browser/engine/PageQuestions.h"
 
 #include "browser/engine/FullScreenWindow.h"
-#include "browser/ui/CertificatePrompt.h"
-#include "browser/ui/PermissionBar.h"
-#include "common/ui/SignInDialog.h"
+#include "browser/ui/PagePrompts.h"
 
 #include <QAuthenticator>
-#include <QPushButton>
 #include <QWebEngineFullScreenRequest>
 #include <QWebEngineHistory>
 #include <QWebEngineNavigationRequest>
 #include <QWebEngineSettings>
 #include <QWebEngineView>
 
-PageQuestions::PageQuestions(QWebEngineView *view, QWidget *host, SiteAnswers &answers)
-    : QObject(host), m_view(view), m_page(view->page()), m_host(host), m_answers(answers),
-      m_bar(new PermissionBar(host))
+PageQuestions::PageQuestions(QWebEngineView *view, QWidget *host, SiteAnswers &answers, PagePrompts &prompts)
+    : QObject(host), m_view(view), m_page(view->page()), m_host(host), m_answers(answers), m_prompts(prompts)
 {
     m_page->settings()->setAttribute(QWebEngineSettings::FullScreenSupportEnabled, true);
 
@@ -26,10 +22,11 @@ PageQuestions::PageQuestions(QWebEngineView *view, QWidget *host, SiteAnswers &a
     connect(m_page, &QWebEnginePage::featurePermissionRequested, this, &PageQuestions::onPermission);
     connect(m_page, &QWebEnginePage::featurePermissionRequestCanceled, this,
             [this](const QUrl &origin, QWebEnginePage::Feature feature) {
-                m_bar->withdraw(origin, permissionOf(feature));
+                m_prompts.withdrawPermission(origin, permissionOf(feature));
             });
-    connect(m_bar, &PermissionBar::answered, this, &PageQuestions::onPermissionAnswered);
-    connect(m_bar, &PermissionBar::visibilityChanged, this, &PageQuestions::layout);
+    m_prompts.setPermissionAnswer([this](const QUrl &site, PagePermission what, bool allowed, bool remember) {
+        onPermissionAnswered(site, what, allowed, remember);
+    });
     connect(m_page, &QWebEnginePage::authenticationRequired, this,
             [this](const QUrl &url, QAuthenticator *authenticator) {
                 onSignIn(url, authenticator, QString(), false);
@@ -61,30 +58,15 @@ PageQuestions::~PageQuestions()
     }
     if (m_deferred)
         m_deferred->rejectCertificate();
-    m_bar->blockSignals(true);
-    m_bar->denyAll();
-    // The window may get another page; its questions bring their own.
-    delete m_bar;
-    delete m_prompt;
+    m_prompts.closeCertificatePrompt();
+    // The window may get another page: the answers it hears are its own.
+    m_prompts.setPermissionAnswer({});
+    m_prompts.denyAllPermissions();
 }
 
 void PageQuestions::layout()
 {
-    const QRect area = m_host->rect();
-    int top = 0;
-    if (!m_bar->isHidden()) {
-        const int h = m_bar->heightForWidth(area.width()) > 0 ? m_bar->heightForWidth(area.width())
-                                                              : m_bar->sizeHint().height();
-        m_bar->setGeometry(0, 0, area.width(), h);
-        m_bar->raise();
-        top = h;
-    }
-    if (!m_fullScreen)
-        m_view->setGeometry(0, top, area.width(), qMax(0, area.height() - top));
-    if (m_prompt) {
-        m_prompt->setGeometry(area);
-        m_prompt->raise();
-    }
+    m_prompts.place(m_fullScreen ? nullptr : m_view);
 }
 
 PagePermission PageQuestions::permissionOf(QWebEnginePage::Feature feature)
@@ -140,9 +122,8 @@ void PageQuestions::onNavigation(const QUrl &url, bool isMainFrame)
     m_mainFrameUrl = url;
     // A new page in this window: what the old one asked goes unanswered, and
     // a certificate prompt of an earlier try is answered No.
-    if (m_prompt)
-        closePrompt();
-    m_bar->denyAll();
+    closePrompt();
+    m_prompts.denyAllPermissions();
 }
 
 void PageQuestions::onCertificateError(const QWebEngineCertificateError &error)
@@ -157,21 +138,15 @@ void PageQuestions::onCertificateError(const QWebEngineCertificateError &error)
         QWebEngineCertificateError(error).acceptCertificate();
         return;
     }
-    if (m_prompt)
-        closePrompt();
+    closePrompt();
     if (error.isOverridable()) {
         m_deferred = std::make_unique<QWebEngineCertificateError>(error);
         m_deferred->defer();
     }
     m_promptHost = host;
     m_promptError = type;
-    m_prompt = new CertificatePrompt(SiteAnswers::siteName(error.url()), error.description(),
-                                     error.isOverridable(), m_host);
-    connect(m_prompt, &CertificatePrompt::goBackChosen, this, [this] { certificateAnswered(false); });
-    connect(m_prompt, &CertificatePrompt::proceedChosen, this, [this] { certificateAnswered(true); });
-    layout();
-    m_prompt->show();
-    m_prompt->setFocus(Qt::OtherFocusReason);
+    m_prompts.askCertificate(SiteAnswers::siteName(error.url()), error.description(), error.isOverridable(),
+                             [this](bool proceed) { certificateAnswered(proceed); });
 }
 
 void PageQuestions::certificateAnswered(bool proceed)
@@ -191,11 +166,6 @@ void PageQuestions::certificateAnswered(bool proceed)
             m_page->triggerAction(QWebEnginePage::Back);
         }
     }
-    if (m_prompt) {
-        m_prompt->hide();
-        m_prompt->deleteLater();
-        m_prompt.clear();
-    }
     m_view->setFocus(Qt::OtherFocusReason);
 }
 
@@ -205,11 +175,7 @@ void PageQuestions::closePrompt()
         m_deferred->rejectCertificate();
         m_deferred.reset();
     }
-    if (m_prompt) {
-        m_prompt->hide();
-        m_prompt->deleteLater();
-        m_prompt.clear();
-    }
+    m_prompts.closeCertificatePrompt();
 }
 
 void PageQuestions::onPermission(const QUrl &origin, QWebEnginePage::Feature feature)
@@ -221,7 +187,7 @@ void PageQuestions::onPermission(const QUrl &origin, QWebEnginePage::Feature fea
                                             : QWebEnginePage::PermissionDeniedByUser);
         return;
     }
-    m_bar->ask(origin, what);
+    m_prompts.askPermission(origin, what);
 }
 
 void PageQuestions::onPermissionAnswered(const QUrl &site, PagePermission what, bool allowed, bool remember)
@@ -236,11 +202,11 @@ void PageQuestions::onPermissionAnswered(const QUrl &site, PagePermission what, 
 void PageQuestions::onSignIn(const QUrl &url, QAuthenticator *authenticator, const QString &proxyHost,
                              bool proxy)
 {
-    SignIn::Request request;
+    SignInRequest request;
     request.host = proxy ? proxyHost : SiteAnswers::siteName(url);
     request.realm = authenticator->realm();
     request.proxy = proxy;
-    const std::optional<SignIn::Credentials> answer = SignIn::ask(m_host, request);
+    const std::optional<SignInCredentials> answer = m_prompts.askSignIn(request);
     if (!answer) {
         // An empty authenticator tells the engine the user cancelled: it then
         // shows what the server sent with its refusal.

@@ -6,7 +6,6 @@
 // goes) are answered No, so a page never waits for ever.
 #include "browser/core/SiteAnswers.h"
 #include "browser/engine/FullScreenWindow.h"
-#include "browser/ui/CertificatePrompt.h"
 
 #include <QObject>
 #include <QPointer>
@@ -15,7 +14,7 @@
 #include <QWebEnginePage>
 #include <memory>
 
-class PermissionBar;
+class PagePrompts;
 class QAuthenticator;
 class QWebEngineFullScreenRequest;
 class QWebEngineView;
@@ -25,15 +24,14 @@ class PageQuestions : public QObject
 {
     Q_OBJECT
 public:
-    // host is the widget the view lives in; bars and prompts are shown there.
-    PageQuestions(QWebEngineView *view, QWidget *host, SiteAnswers &answers);
+    // host is the widget the view lives in; prompts put the questions to
+    // the person there.
+    PageQuestions(QWebEngineView *view, QWidget *host, SiteAnswers &answers, PagePrompts &prompts);
     ~PageQuestions() override;
 
-    // Places the view and whatever asks above it in the host's area.
+    // Places the view below whatever asks, in the host's area.
     void layout();
 
-    PermissionBar *permissionBar() const { return m_bar; }
-    CertificatePrompt *certificatePrompt() const { return m_prompt; }
     bool isFullScreen() const { return m_fullScreen != nullptr; }
 
     static PagePermission permissionOf(QWebEnginePage::Feature feature);
@@ -53,8 +51,7 @@ private:
     QWebEnginePage *m_page;
     QWidget *m_host;
     SiteAnswers &m_answers;
-    PermissionBar *m_bar;
-    QPointer<CertificatePrompt> m_prompt;
+    PagePrompts &m_prompts;
     QPointer<FullScreenWindow> m_fullScreen;
     // The main frame's navigation under way: only its certificate is asked about.
     QUrl m_mainFrameUrl;

@@ -46,9 +46,9 @@ void giveBackFreedMemorySoon()
 }
 } // namespace
 
-QtWebView::QtWebView(QWebEngineProfile *profile, SettingsStore &store, QWidget *parent,
+QtWebView::QtWebView(QWebEngineProfile *profile, SettingsStore &store, Dialogs &dialogs, QWidget *parent,
                      SiteAnswers *answers)
-    : WebView(parent), m_store(store), m_profile(profile),
+    : WebView(parent), m_store(store), m_dialogs(dialogs), m_prompts(makePrompts(dialogs)), m_profile(profile),
       m_token(QString::number(QRandomGenerator::system()->generate64(), 36)
               + QString::number(QRandomGenerator::system()->generate64(), 36)),
       m_answers(answers), m_ownAnswers(answers ? nullptr : std::make_unique<SiteAnswers>())
@@ -68,8 +68,8 @@ void QtWebView::makePage()
     m_view = new QWebEngineView(this);
     m_page = new LumenoPage(m_profile, this, true, this);
     m_view->setPage(m_page);
-    m_questions = new PageQuestions(m_view, this, m_answers ? *m_answers : *m_ownAnswers);
-    m_printer = new PagePrinter(m_view);
+    m_questions = new PageQuestions(m_view, this, m_answers ? *m_answers : *m_ownAnswers, m_prompts);
+    m_printer = new PagePrinter(m_view, m_dialogs);
     connect(m_printer, &PagePrinter::pdfSaved, this, &QtWebView::PdfSaved);
     setFocusProxy(m_view);
 

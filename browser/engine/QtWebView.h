@@ -7,6 +7,8 @@
 #include <QUrl>
 #include <memory>
 
+class Dialogs;
+class PagePrompts;
 class QWebEngineDownloadRequest;
 class QWebEngineNewWindowRequest;
 class QWebEngineProfile;
@@ -23,7 +25,7 @@ class QtWebView : public WebView
 public:
     // answers: what the user answered pages, shared by every view of the
     // factory; without it the view keeps its own.
-    QtWebView(QWebEngineProfile *profile, SettingsStore &store, QWidget *parent,
+    QtWebView(QWebEngineProfile *profile, SettingsStore &store, Dialogs &dialogs, QWidget *parent,
               SiteAnswers *answers = nullptr);
     ~QtWebView() override;
 
@@ -91,6 +93,8 @@ private:
     void bringPageBack();
 
     SettingsStore &m_store;
+    Dialogs &m_dialogs;
+    PagePrompts &m_prompts;
     QWebEngineProfile *m_profile;
     QWebEngineView *m_view = nullptr;
     LumenoPage *m_page = nullptr;

@@ -10,8 +10,9 @@
 #include <QWebEnginePage>
 #include <QWebEngineProfile>
 #include <QWebEngineView>
-QtWebViewFactory::QtWebViewFactory(QWebEngineProfile *profile, SettingsStore &store)
-    : m_profile(profile), m_store(store), m_downloads(std::make_unique<EngineDownloads>(profile, nullptr))
+QtWebViewFactory::QtWebViewFactory(QWebEngineProfile *profile, SettingsStore &store, Dialogs &dialogs)
+    : m_profile(profile), m_store(store), m_dialogs(dialogs),
+      m_downloads(std::make_unique<EngineDownloads>(profile, dialogs, nullptr))
 {
 }
 
@@ -24,7 +25,7 @@ DownloadList *QtWebViewFactory::downloads()
 
 WebView *QtWebViewFactory::create(QWidget *parent)
 {
-    auto *view = new QtWebView(m_profile, m_store, parent, &m_answers);
+    auto *view = new QtWebView(m_profile, m_store, m_dialogs, parent, &m_answers);
     m_views.removeAll(nullptr);
     m_views << view;
     return view;

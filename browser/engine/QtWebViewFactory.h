@@ -8,6 +8,7 @@
 #include <QPointer>
 #include <memory>
 
+class Dialogs;
 class EngineDownloads;
 class QWebEngineProfile;
 class QtWebView;
@@ -16,7 +17,7 @@ class SettingsStore;
 class QtWebViewFactory : public WebViewFactory
 {
 public:
-    QtWebViewFactory(QWebEngineProfile *profile, SettingsStore &store);
+    QtWebViewFactory(QWebEngineProfile *profile, SettingsStore &store, Dialogs &dialogs);
     ~QtWebViewFactory() override;
     WebView *create(QWidget *parent) override;
     DownloadList *downloads() override;
@@ -29,6 +30,7 @@ public:
 private:
     QWebEngineProfile *m_profile;
     SettingsStore &m_store;
+    Dialogs &m_dialogs;
     QList<QPointer<QtWebView>> m_views;
     // What outlives one window: the answers pages got, and the downloads.
     SiteAnswers m_answers;

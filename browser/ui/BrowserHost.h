@@ -1,6 +1,7 @@
 #pragma once
 // What a browser window may ask of the window that holds it. The window knows
 // its host through this alone; the host keeps the list of its windows.
+class Dialogs;
 class QWidget;
 class SettingsStore;
 class frmBrowser;
@@ -11,6 +12,8 @@ public:
     // The area the browser windows live in.
     virtual QWidget *workspace() const = 0;
     virtual SettingsStore &store() = 0;
+    // Where the window puts its questions to the person.
+    virtual Dialogs &dialogs() = 0;
     // The window has unloaded and leaves the host's list.
     virtual void browserWindowClosed(frmBrowser *window) = 0;
     // A page's new windows were refused.

@@ -1,5 +1,6 @@
 #include "browser/ui/WebView.h"
 
+#include "browser/ui/PromptArea.h"
 #include "common/ui/Twips.h"
 
 #include <QApplication>
@@ -7,6 +8,13 @@
 WebView::WebView(QWidget *parent) : QWidget(parent)
 {
     connect(qApp, &QApplication::focusChanged, this, &WebView::onFocusChanged);
+}
+
+PagePrompts &WebView::makePrompts(Dialogs &dialogs)
+{
+    if (!m_promptArea)
+        m_promptArea = new PromptArea(this, dialogs);
+    return *m_promptArea;
 }
 
 void WebView::Move(const TwipRect &r)

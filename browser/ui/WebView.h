@@ -8,7 +8,10 @@
 #include <QWidget>
 #include <functional>
 
+class Dialogs;
 class DownloadList;
+class PagePrompts;
+class PromptArea;
 
 class WebView : public QWidget
 {
@@ -62,6 +65,9 @@ public:
 
     // Places the view in its window's client area, in twips.
     void Move(const TwipRect &r);
+    // Where the page's questions are put to the person, once a view that
+    // asks has made it; null for one that never asks.
+    PromptArea *promptArea() const { return m_promptArea; }
 
 signals:
     void GotFocus();
@@ -79,8 +85,14 @@ signals:
     // isBusy() may have changed.
     void BusyChanged();
 
+protected:
+    // Makes the area where this view's page asks its questions.
+    PagePrompts &makePrompts(Dialogs &dialogs);
+
 private:
     void onFocusChanged(QWidget *old, QWidget *now);
+
+    PromptArea *m_promptArea = nullptr;
 };
 
 // Browser windows get their views from the factory the host was given.

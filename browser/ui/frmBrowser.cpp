@@ -4,6 +4,7 @@
 #include "browser/ui/WebView.h"
 #include "shell/core/Module1.h"
 #include "shell/core/Settings.h"
+#include "common/ui/Dialogs.h"
 #include "common/ui/FileDialogs.h"
 #include "common/ui/Twips.h"
 #include "browser/ui/BrowserHost.h"
@@ -420,8 +421,8 @@ void frmBrowser::mnuSavePdf_Click()
     if (name.isEmpty() || name.startsWith(QLatin1Char('.')))
         name = QStringLiteral("page") + name;
     const QString suggested = QDir(FileDialogs::defaultFolder()).filePath(name.left(120) + QStringLiteral(".pdf"));
-    const QString path = FileDialogs::saveFile(this, QStringLiteral("Save as PDF"), suggested,
-                                               QStringLiteral("PDF files (*.pdf)"));
+    const QString path = m_host.dialogs().saveFile(this, QStringLiteral("Save as PDF"), suggested,
+                                                   QStringLiteral("PDF files (*.pdf)"));
     if (!path.isEmpty())
         wb->SaveAsPdf(path);
 }

@@ -3,7 +3,7 @@
 
 #include "browser/ui/WebView.h"
 #include "browser/ui/BrowserHost.h"
-#include "common/ui/Messages.h"
+#include "common/ui/Dialogs.h"
 
 #include <QLabel>
 #include <QMenu>
@@ -42,7 +42,7 @@ void frmBrowser::reportFavoritesError(const QString &error)
     if (error == m_lastFavoritesError)
         return;
     m_lastFavoritesError = error;
-    Messages::show(this, QMessageBox::Warning, QStringLiteral("Favorites"), error);
+    m_host.dialogs().message(this, QMessageBox::Warning, QStringLiteral("Favorites"), error);
 }
 
 QString frmBrowser::asMenuText(QString title)
@@ -103,7 +103,7 @@ void frmBrowser::AddFavorite(const QString &address, const QString &title)
 {
     QString error;
     if (!Favorites::AppendFavorite(title, address, &error))
-        Messages::show(this, QMessageBox::Warning, QStringLiteral("Favorites"), error);
+        m_host.dialogs().message(this, QMessageBox::Warning, QStringLiteral("Favorites"), error);
     ClearFavoritesMenu();
     LoadFavoritesMenu();
 }

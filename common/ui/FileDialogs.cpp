@@ -1,53 +1,12 @@
 #include "common/ui/FileDialogs.h"
 
 #include <QDir>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QScreen>
 #include <QStandardPaths>
+#include <QWidget>
 
 namespace FileDialogs {
-
-namespace {
-Handler &handler()
-{
-    static Handler h;
-    return h;
-}
-
-QString ask(QWidget *parent, Mode mode, const QString &caption, const QString &suggested,
-            const QString &filter)
-{
-    if (handler())
-        return handler()(parent, mode, caption, suggested, filter);
-    QFileDialog dialog(parent, caption, suggested, filter);
-    dialog.setAcceptMode(mode == Open ? QFileDialog::AcceptOpen : QFileDialog::AcceptSave);
-    dialog.setFileMode(mode == Open ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
-    // Replacing a file is confirmed in the dialog itself.
-    dialog.setOption(QFileDialog::DontConfirmOverwrite, false);
-    centreOver(&dialog, parent);
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
-        return QString();
-    return dialog.selectedFiles().constFirst();
-}
-} // namespace
-
-QString openFile(QWidget *parent, const QString &caption, const QString &suggested,
-                 const QString &filter)
-{
-    return ask(parent, Open, caption, suggested, filter);
-}
-
-QString saveFile(QWidget *parent, const QString &caption, const QString &suggested,
-                 const QString &filter)
-{
-    return ask(parent, Save, caption, suggested, filter);
-}
-
-void setHandler(Handler h)
-{
-    handler() = std::move(h);
-}
 
 QString defaultFolder()
 {

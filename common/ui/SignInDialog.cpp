@@ -1,7 +1,6 @@
 #include "common/ui/SignInDialog.h"
 
 #include "common/ui/PlainLabel.h"
-#include "common/ui/FileDialogs.h"
 
 #include <QDialogButtonBox>
 #include <QFormLayout>
@@ -10,35 +9,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-namespace SignIn {
-
-namespace {
-Handler &handler()
-{
-    static Handler h;
-    return h;
-}
-} // namespace
-
-std::optional<Credentials> ask(QWidget *parent, const Request &request)
-{
-    if (handler())
-        return handler()(parent, request);
-    SignInDialog dialog(request, parent);
-    FileDialogs::centreOver(&dialog, parent);
-    if (dialog.exec() != QDialog::Accepted)
-        return std::nullopt;
-    return dialog.credentials();
-}
-
-void setHandler(Handler h)
-{
-    handler() = std::move(h);
-}
-
-} // namespace SignIn
-
-SignInDialog::SignInDialog(const SignIn::Request &request, QWidget *parent)
+SignInDialog::SignInDialog(const SignInRequest &request, QWidget *parent)
     : QDialog(parent), user(new QLineEdit(this)), password(new QLineEdit(this))
 {
     setObjectName(QStringLiteral("signInDialog"));
@@ -74,7 +45,7 @@ SignInDialog::SignInDialog(const SignIn::Request &request, QWidget *parent)
     setMinimumWidth(360);
 }
 
-SignIn::Credentials SignInDialog::credentials() const
+SignInCredentials SignInDialog::credentials() const
 {
     return {user->text(), password->text()};
 }

@@ -1,6 +1,7 @@
 #include "downloads/engine/EngineDownloads.h"
 
 #include "downloads/engine/EngineDownload.h"
+#include "common/ui/Dialogs.h"
 #include "common/ui/FileDialogs.h"
 
 #include <QDir>
@@ -11,9 +12,9 @@
 #include <QWebEngineProfile>
 #include <QWebEngineView>
 
-EngineDownloads::EngineDownloads(QWebEngineProfile *profile, QObject *parent)
-    : DownloadList(parent), m_chooser([](QWidget *parent, const QString &suggested) {
-          return FileDialogs::saveFile(parent, QStringLiteral("Save File"), suggested, QString());
+EngineDownloads::EngineDownloads(QWebEngineProfile *profile, Dialogs &dialogs, QObject *parent)
+    : DownloadList(parent), m_chooser([&dialogs](QWidget *parent, const QString &suggested) {
+          return dialogs.saveFile(parent, QStringLiteral("Save File"), suggested, QString());
       })
 {
     connect(profile, &QWebEngineProfile::downloadRequested, this, &EngineDownloads::onRequested);

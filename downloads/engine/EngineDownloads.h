@@ -8,6 +8,7 @@
 
 #include <functional>
 
+class Dialogs;
 class EngineDownload;
 class QWebEngineDownloadRequest;
 class QWebEngineProfile;
@@ -18,10 +19,10 @@ class EngineDownloads : public DownloadList
     Q_OBJECT
 public:
     // Asks where to save; an empty answer cancels. The default is the save
-    // dialog of FileDialogs.
+    // dialog of the dialogs given.
     using Chooser = std::function<QString(QWidget *parent, const QString &suggestedPath)>;
 
-    EngineDownloads(QWebEngineProfile *profile, QObject *parent);
+    EngineDownloads(QWebEngineProfile *profile, Dialogs &dialogs, QObject *parent);
     ~EngineDownloads() override;
 
     QList<DownloadItem *> items() const override;

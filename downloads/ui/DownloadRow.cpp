@@ -1,7 +1,7 @@
 #include "downloads/ui/DownloadRow.h"
 
 #include "downloads/core/DownloadList.h"
-#include "common/ui/Messages.h"
+#include "common/ui/Dialogs.h"
 
 #include <QFileInfo>
 #include <QGridLayout>
@@ -12,12 +12,13 @@
 #include <QTimer>
 #include <QUrl>
 
-DownloadRow::DownloadRow(DownloadItem *item, std::function<bool(const QUrl &)> opener, QWidget *parent)
+DownloadRow::DownloadRow(DownloadItem *item, std::function<bool(const QUrl &)> opener, Dialogs &dialogs,
+                         QWidget *parent)
     : QWidget(parent), name(new QLabel(this)), status(new QLabel(this)), bar(new QProgressBar(this)),
       cancel(new QPushButton(QStringLiteral("Cancel"), this)),
       open(new QPushButton(QStringLiteral("Open"), this)),
       showInFolder(new QPushButton(QStringLiteral("Show in folder"), this)), m_item(item),
-      m_opener(std::move(opener))
+      m_opener(std::move(opener)), m_dialogs(dialogs)
 {
     name->setTextFormat(Qt::PlainText);
     status->setTextFormat(Qt::PlainText);
@@ -120,6 +121,6 @@ void DownloadRow::openPath(const QString &path, const QString &what)
 {
     if (m_opener(QUrl::fromLocalFile(path)))
         return;
-    Messages::show(window(), QMessageBox::Warning, QStringLiteral("Downloads"),
-                   QStringLiteral("The %1 \"%2\" could not be opened.").arg(what, path));
+    m_dialogs.message(window(), QMessageBox::Warning, QStringLiteral("Downloads"),
+                      QStringLiteral("The %1 \"%2\" could not be opened.").arg(what, path));
 }

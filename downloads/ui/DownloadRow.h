@@ -9,6 +9,7 @@
 #include <QWidget>
 #include <functional>
 
+class Dialogs;
 class QLabel;
 class QProgressBar;
 class QPushButton;
@@ -19,7 +20,7 @@ class DownloadRow : public QWidget
     Q_OBJECT
 public:
     // opener hands a file or folder to the desktop; false when it could not.
-    DownloadRow(DownloadItem *item, std::function<bool(const QUrl &)> opener, QWidget *parent);
+    DownloadRow(DownloadItem *item, std::function<bool(const QUrl &)> opener, Dialogs &dialogs, QWidget *parent);
 
     DownloadItem *item() const { return m_item; }
 
@@ -36,6 +37,7 @@ private:
 
     QPointer<DownloadItem> m_item;
     std::function<bool(const QUrl &)> m_opener;
+    Dialogs &m_dialogs;
     TransferRate m_rate;
     QElapsedTimer m_clock;
 };

@@ -2,7 +2,7 @@
 
 #include "downloads/core/DownloadList.h"
 #include "downloads/ui/DownloadRow.h"
-#include "common/ui/Messages.h"
+#include "common/ui/Dialogs.h"
 
 #include <QDesktopServices>
 #include <QFileInfo>
@@ -11,9 +11,9 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
-frmDownloads::frmDownloads(DownloadList &downloads, QWidget *parent)
+frmDownloads::frmDownloads(DownloadList &downloads, Dialogs &dialogs, QWidget *parent)
     : QWidget(parent, Qt::Window), list(new QListWidget(this)),
-      empty(new QLabel(QStringLiteral("Nothing has been downloaded yet."), this)), m_downloads(downloads),
+      empty(new QLabel(QStringLiteral("Nothing has been downloaded yet."), this)), m_downloads(downloads), m_dialogs(dialogs),
       m_opener([](const QUrl &url) { return QDesktopServices::openUrl(url); })
 {
     setObjectName(QStringLiteral("frmDownloads"));
@@ -58,7 +58,7 @@ QList<DownloadRow *> frmDownloads::rows() const
 
 void frmDownloads::add(DownloadItem *item)
 {
-    auto *row = new DownloadRow(item, [this](const QUrl &url) { return m_opener(url); }, list);
+    auto *row = new DownloadRow(item, [this](const QUrl &url) { return m_opener(url); }, m_dialogs, list);
     auto *entry = new QListWidgetItem(list);
     entry->setSizeHint(row->sizeHint());
     list->setItemWidget(entry, row);
@@ -68,7 +68,7 @@ void frmDownloads::add(DownloadItem *item)
 
 void frmDownloads::reportFailure(DownloadItem *item)
 {
-    Messages::show(isVisible() ? this : parentWidget(), QMessageBox::Warning, QStringLiteral("Download failed"),
-                   QStringLiteral("\"%1\" could not be downloaded: %2.\n\nNothing was saved to \"%3\".")
-                       .arg(QFileInfo(item->path()).fileName(), item->failure(), item->path()));
+    m_dialogs.message(isVisible() ? this : parentWidget(), QMessageBox::Warning, QStringLiteral("Download failed"),
+                      QStringLiteral("\"%1\" could not be downloaded: %2.\n\nNothing was saved to \"%3\".")
+                          .arg(QFileInfo(item->path()).fileName(), item->failure(), item->path()));
 }

@@ -5,6 +5,7 @@
 #include <QWidget>
 #include <functional>
 
+class Dialogs;
 class DownloadItem;
 class DownloadList;
 class DownloadRow;
@@ -16,7 +17,7 @@ class frmDownloads : public QWidget
 {
     Q_OBJECT
 public:
-    frmDownloads(DownloadList &downloads, QWidget *parent);
+    frmDownloads(DownloadList &downloads, Dialogs &dialogs, QWidget *parent);
 
     // How files and folders are handed to the desktop; tests put their own.
     void setOpener(std::function<bool(const QUrl &)> opener) { m_opener = std::move(opener); }
@@ -33,6 +34,7 @@ private:
     void reportFailure(DownloadItem *item);
 
     DownloadList &m_downloads;
+    Dialogs &m_dialogs;
     std::function<bool(const QUrl &)> m_opener;
     bool m_placed = false;
 };

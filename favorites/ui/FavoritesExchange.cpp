@@ -1,8 +1,7 @@
 #include "favorites/ui/FavoritesExchange.h"
 
 #include "favorites/core/BookmarksHtml.h"
-#include "common/ui/FileDialogs.h"
-#include "common/ui/Messages.h"
+#include "common/ui/Dialogs.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -20,17 +19,17 @@ QString &lastDirectory()
 }
 } // namespace
 
-QList<FavoriteEntry> importFrom(QWidget *parent, const QList<FavoriteEntry> &current)
+QList<FavoriteEntry> importFrom(QWidget *parent, Dialogs &dialogs, const QList<FavoriteEntry> &current)
 {
     const QString title = QStringLiteral("Import Favorites");
-    const QString path = FileDialogs::openFile(parent, title, lastDirectory(), Filter);
+    const QString path = dialogs.openFile(parent, title, lastDirectory(), Filter);
     if (path.isEmpty())
         return {};
     lastDirectory() = QFileInfo(path).absolutePath();
     BookmarksHtml::Import read;
     QString error;
     if (!BookmarksHtml::readFile(path, &read, &error)) {
-        Messages::show(parent, QMessageBox::Warning, title, error);
+        dialogs.message(parent, QMessageBox::Warning, title, error);
         return {};
     }
     int added = 0;
@@ -42,22 +41,22 @@ QList<FavoriteEntry> importFrom(QWidget *parent, const QList<FavoriteEntry> &cur
         text += QStringLiteral("\n\n%1 added to the end of the list. They are kept when you click Done.")
                     .arg(added == 1 ? QStringLiteral("1 new favorite was")
                                     : QStringLiteral("%1 new favorites were").arg(added));
-    Messages::show(parent, read.complete && read.recognised ? QMessageBox::Information : QMessageBox::Warning,
-                   title, text);
+    dialogs.message(parent, read.complete && read.recognised ? QMessageBox::Information : QMessageBox::Warning,
+                    title, text);
     return merged.mid(current.size());
 }
 
-bool exportTo(QWidget *parent, const QList<FavoriteEntry> &entries)
+bool exportTo(QWidget *parent, Dialogs &dialogs, const QList<FavoriteEntry> &entries)
 {
     const QString title = QStringLiteral("Export Favorites");
-    const QString path = FileDialogs::saveFile(
+    const QString path = dialogs.saveFile(
         parent, title, lastDirectory() + QStringLiteral("/favorites.html"), Filter);
     if (path.isEmpty())
         return false;
     lastDirectory() = QFileInfo(path).absolutePath();
     QString error;
     if (!BookmarksHtml::writeFile(path, entries, &error)) {
-        Messages::show(parent, QMessageBox::Warning, title, error);
+        dialogs.message(parent, QMessageBox::Warning, title, error);
         return false;
     }
     return true;

@@ -2,7 +2,7 @@
 
 #include "favorites/ui/FavoritesExchange.h"
 #include "common/ui/Twips.h"
-#include "common/ui/Messages.h"
+#include "common/ui/Dialogs.h"
 
 #include <QGroupBox>
 #include <QHeaderView>
@@ -40,8 +40,8 @@ constexpr int ClientWidth = 5820;
 constexpr int ClientHeight = 3945;
 } // namespace
 
-frmEditFavs::frmEditFavs(QWidget *owner)
-    : QDialog(owner, Qt::Dialog | Qt::FramelessWindowHint)
+frmEditFavs::frmEditFavs(QWidget *owner, Dialogs &dialogs)
+    : QDialog(owner, Qt::Dialog | Qt::FramelessWindowHint), m_dialogs(dialogs)
 {
     setWindowModality(Qt::ApplicationModal);
     setFont(arial(9.75));
@@ -165,9 +165,9 @@ void frmEditFavs::LoadFavoritesList()
 void frmEditFavs::openReadOnly(const QString &why)
 {
     m_readOnly = true;
-    Messages::show(parentWidget(), QMessageBox::Warning, QStringLiteral("Favorites"),
-                   why + QStringLiteral("\n\nThe favorites editor opens read-only: the file "
-                                        "keeps what it holds."));
+    m_dialogs.message(parentWidget(), QMessageBox::Warning, QStringLiteral("Favorites"),
+                      why + QStringLiteral("\n\nThe favorites editor opens read-only: the file "
+                                           "keeps what it holds."));
     setWindowTitle(QStringLiteral("Favorites (read-only)"));
     lstFavs->setEnabled(false);
     mnuImport->setEnabled(false);
@@ -282,7 +282,7 @@ void frmEditFavs::cmdDone_Click()
     QString error;
     if (!Favorites::RewriteFavorites(m_userName, rows(), &error)) {
         // The file keeps what it had, and the edits stay here to try again.
-        Messages::show(this, QMessageBox::Warning, QStringLiteral("Favorites"), error);
+        m_dialogs.message(this, QMessageBox::Warning, QStringLiteral("Favorites"), error);
         return;
     }
     accept();
@@ -292,7 +292,7 @@ void frmEditFavs::mnuImport_Click()
 {
     if (m_readOnly)
         return;
-    const QList<FavoriteEntry> added = FavoritesExchange::importFrom(this, rows());
+    const QList<FavoriteEntry> added = FavoritesExchange::importFrom(this, m_dialogs, rows());
     QList<QTreeWidgetItem *> items;
     for (const FavoriteEntry &e : added)
         items << new FavoriteItem(QStringList{e.Title, e.URL});
@@ -306,7 +306,7 @@ void frmEditFavs::mnuImport_Click()
 void frmEditFavs::mnuExport_Click()
 {
     if (mnuExport->isEnabled())
-        FavoritesExchange::exportTo(this, rows());
+        FavoritesExchange::exportTo(this, m_dialogs, rows());
 }
 
 void frmEditFavs::paintEvent(QPaintEvent *)

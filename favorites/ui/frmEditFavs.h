@@ -6,6 +6,7 @@
 
 #include <QDialog>
 
+class Dialogs;
 class QAction;
 class QGroupBox;
 class QLabel;
@@ -18,7 +19,7 @@ class frmEditFavs : public QDialog
 {
     Q_OBJECT
 public:
-    explicit frmEditFavs(QWidget *owner);
+    frmEditFavs(QWidget *owner, Dialogs &dialogs);
 
     void Form_Load();
     void lstFavs_ItemClick(QTreeWidgetItem *item);
@@ -68,6 +69,7 @@ private:
     void openReadOnly(const QString &why);
     void swapRows(int s, int n);
 
+    Dialogs &m_dialogs;
     QString m_userName;
     Qt::SortOrder m_sortOrder = Qt::AscendingOrder;
     bool m_filling = false;

@@ -2,6 +2,7 @@
 #include "browser/engine/QtWebViewFactory.h"
 #include "shell/app/SingleInstance.h"
 #include "shell/core/CommandLine.h"
+#include "common/ui/SystemDialogs.h"
 #include "shell/core/Settings.h"
 #include "shell/ui/frmMain.h"
 
@@ -111,8 +112,9 @@ int main(int argc, char *argv[])
     auto *profile = new QWebEngineProfile(QStringLiteral("Default"));
     int rc = 0;
     {
-        QtWebViewFactory views(profile, store);
-        frmMain host(store, views);
+        SystemDialogs dialogs;
+        QtWebViewFactory views(profile, store, dialogs);
+        frmMain host(store, views, dialogs);
         QObject::connect(&host, &frmMain::unloaded, &app, &QApplication::quit, Qt::QueuedConnection);
         closeOnTerminate(host);
         if (instance)

@@ -1,7 +1,7 @@
 #include "shell/ui/frmInternetOptions.h"
 
 #include "browser/ui/WebView.h"
-#include "common/ui/Messages.h"
+#include "common/ui/Dialogs.h"
 #include "shell/core/Settings.h"
 
 #include <QCheckBox>
@@ -13,9 +13,9 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-frmInternetOptions::frmInternetOptions(QWidget *owner, SettingsStore &store, WebViewFactory &views,
+frmInternetOptions::frmInternetOptions(QWidget *owner, SettingsStore &store, WebViewFactory &views, Dialogs &dialogs,
                                        const QString &currentPage)
-    : QDialog(owner), m_store(store), m_views(views), m_currentPage(currentPage)
+    : QDialog(owner), m_store(store), m_views(views), m_dialogs(dialogs), m_currentPage(currentPage)
 {
     setWindowTitle(QStringLiteral("Internet Options"));
     setWindowModality(Qt::ApplicationModal);
@@ -100,8 +100,8 @@ void frmInternetOptions::cmdClear_Click()
 {
     const QStringList done = m_views.clearBrowsingData(chkHistory->isChecked(), chkCookies->isChecked(),
                                                        chkCache->isChecked(), chkStorage->isChecked());
-    Messages::show(this, QMessageBox::Information, QStringLiteral("Internet Options"),
-                   done.isEmpty() ? QStringLiteral("Nothing was selected to clear.") : done.join('\n'));
+    m_dialogs.message(this, QMessageBox::Information, QStringLiteral("Internet Options"),
+                      done.isEmpty() ? QStringLiteral("Nothing was selected to clear.") : done.join('\n'));
 }
 
 void frmInternetOptions::cmdOK_Click()

@@ -3,6 +3,7 @@
 // and clearing what the engine keeps of the user's browsing.
 #include <QDialog>
 
+class Dialogs;
 class QCheckBox;
 class QLineEdit;
 class QPushButton;
@@ -13,7 +14,7 @@ class frmInternetOptions : public QDialog
 {
     Q_OBJECT
 public:
-    frmInternetOptions(QWidget *owner, SettingsStore &store, WebViewFactory &views,
+    frmInternetOptions(QWidget *owner, SettingsStore &store, WebViewFactory &views, Dialogs &dialogs,
                        const QString &currentPage);
 
     void cmdUseCurrent_Click();
@@ -37,5 +38,6 @@ public:
 private:
     SettingsStore &m_store;
     WebViewFactory &m_views;
+    Dialogs &m_dialogs;
     QString m_currentPage;
 };

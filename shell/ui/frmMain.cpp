@@ -6,7 +6,7 @@
 #include "browser/ui/WebView.h"
 #include "shell/core/Module1.h"
 #include "shell/core/Settings.h"
-#include "common/ui/Messages.h"
+#include "common/ui/Dialogs.h"
 #include "shell/ui/StatusBar.h"
 #include "shell/ui/WorkspaceSight.h"
 #include "favorites/ui/frmEditFavs.h"
@@ -34,12 +34,13 @@
 
 #include <limits>
 
-frmMain::frmMain(SettingsStore &store, WebViewFactory &views, QWidget *parent)
+frmMain::frmMain(SettingsStore &store, WebViewFactory &views, Dialogs &dialogs, QWidget *parent)
     : QMainWindow(parent),
       SB(new StatusBar(this)),
       Timer1(new QTimer(this)),
       m_store(store),
       m_views(views),
+      m_dialogs(dialogs),
       m_workspace(new QWidget(this)),
       m_markvaultPath(QStringLiteral("/opt/Markvault/markvault")),
       m_programDir(QCoreApplication::applicationDirPath())
@@ -55,7 +56,7 @@ frmMain::frmMain(SettingsStore &store, WebViewFactory &views, QWidget *parent)
     m_sight = new WorkspaceSight(this, m_workspace, this);
     buildMenus();
     if (DownloadList *downloads = views.downloads())
-        m_downloads = new frmDownloads(*downloads, this);
+        m_downloads = new frmDownloads(*downloads, m_dialogs, this);
     mnuDownloads->setVisible(m_downloads != nullptr);
 
     connect(SB, &StatusBar::PanelClick, this, &frmMain::SB_PanelClick);
@@ -83,9 +84,9 @@ frmMain::frmMain(SettingsStore &store, WebViewFactory &views, QWidget *parent)
             m_failureAtEnd = told;
             return;
         }
-        Messages::show(this, QMessageBox::Warning, QStringLiteral("Settings"),
-                       told + QStringLiteral("\n\nIt goes on with them until it ends, but they will "
-                                             "not be there at its next start."));
+        m_dialogs.message(this, QMessageBox::Warning, QStringLiteral("Settings"),
+                          told + QStringLiteral("\n\nIt goes on with them until it ends, but they will "
+                                                "not be there at its next start."));
     });
 }
 
@@ -283,7 +284,7 @@ void frmMain::switchWindow(frmBrowser *from, int step)
 
 void frmMain::editFavorites(frmBrowser *from)
 {
-    frmEditFavs editor(from);
+    frmEditFavs editor(from, m_dialogs);
     editor.Form_Load();
     editor.exec();
 }
@@ -420,15 +421,15 @@ void frmMain::mnuMarkvault_Click()
     QProcess process;
     process.setProgram(m_markvaultPath);
     if (!process.startDetached())
-        Messages::show(this, QMessageBox::Warning, QStringLiteral("Open Markvault"),
-                       QStringLiteral("Markvault could not be started from \"%1\": %2.")
-                           .arg(m_markvaultPath, process.errorString()));
+        m_dialogs.message(this, QMessageBox::Warning, QStringLiteral("Open Markvault"),
+                          QStringLiteral("Markvault could not be started from \"%1\": %2.")
+                              .arg(m_markvaultPath, process.errorString()));
 }
 
 void frmMain::mnuInetOptions_Click()
 {
     frmBrowser *front = frontWindow();
-    frmInternetOptions options(this, m_store, m_views, front ? front->currentAddress() : QString());
+    frmInternetOptions options(this, m_store, m_views, m_dialogs, front ? front->currentAddress() : QString());
     options.exec();
 }
 
@@ -436,9 +437,9 @@ void frmMain::mnuReadme_Click()
 {
     const QString path = m_programDir + QStringLiteral("/readme.txt");
     if (!QFileInfo(path).isFile()) {
-        Messages::show(this, QMessageBox::Information, QStringLiteral("Error loading readme"),
-                       QStringLiteral("The readme.txt file is missing from the program directory. "
-                                      "Please reinstall the program to view the readme."));
+        m_dialogs.message(this, QMessageBox::Information, QStringLiteral("Error loading readme"),
+                          QStringLiteral("The readme.txt file is missing from the program directory. "
+                                         "Please reinstall the program to view the readme."));
         return;
     }
     // Our own viewer: the desktop's may report success and show nothing (a
@@ -468,8 +469,8 @@ void frmMain::showTextFile(const QString &path)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
-        Messages::show(this, QMessageBox::Warning, QStringLiteral("Read Me"),
-                       QStringLiteral("\"%1\" could not be read: %2.").arg(path, file.errorString()));
+        m_dialogs.message(this, QMessageBox::Warning, QStringLiteral("Read Me"),
+                          QStringLiteral("\"%1\" could not be read: %2.").arg(path, file.errorString()));
         return;
     }
     // One viewer, brought forward again with the text as it is now.
@@ -514,7 +515,7 @@ void frmMain::closeEvent(QCloseEvent *event)
                                      ? QStringLiteral("A download is still running. Quit and cancel it?")
                                      : QStringLiteral("%1 downloads are still running. Quit and cancel them?")
                                            .arg(running);
-            if (!Messages::ask(this, QStringLiteral("Quit Lumeno"), text)) {
+            if (!m_dialogs.ask(this, QStringLiteral("Quit Lumeno"), text)) {
                 event->ignore();
                 return;
             }
@@ -552,13 +553,13 @@ void frmMain::Unload()
     // closes by itself, and the program ends with it whatever the answer.
     qWarning("%s", qPrintable(m_failureAtEnd));
     hide();
-    Messages::showWithoutWaiting(nullptr, QMessageBox::Warning, QStringLiteral("Settings"),
-                                 m_failureAtEnd + QStringLiteral("\n\nLumeno ends now; the window sizes "
-                                                                 "of this run are not kept."),
-                                 15000, [host = QPointer<frmMain>(this)] {
-                                     if (host)
-                                         emit host->unloaded();
-                                 });
+    m_dialogs.messageWithoutWaiting(nullptr, QMessageBox::Warning, QStringLiteral("Settings"),
+                                    m_failureAtEnd + QStringLiteral("\n\nLumeno ends now; the window sizes "
+                                                                    "of this run are not kept."),
+                                    15000, [host = QPointer<frmMain>(this)] {
+                                        if (host)
+                                            emit host->unloaded();
+                                    });
 }
 
 bool frmMain::eventFilter(QObject *watched, QEvent *event)

@@ -10,6 +10,7 @@
 #include <QPointer>
 #include <functional>
 
+class Dialogs;
 class QAction;
 class QMenu;
 class QTimer;
@@ -25,7 +26,7 @@ class frmMain : public QMainWindow, public LoadedForm, public BrowserHost
 {
     Q_OBJECT
 public:
-    frmMain(SettingsStore &store, WebViewFactory &views, QWidget *parent = nullptr);
+    frmMain(SettingsStore &store, WebViewFactory &views, Dialogs &dialogs, QWidget *parent = nullptr);
     ~frmMain() override;
 
     // Restores the options and the host's size and opens the first window:
@@ -63,6 +64,7 @@ public:
 
     // What a browser window may ask of its host.
     SettingsStore &store() override { return m_store; }
+    Dialogs &dialogs() override { return m_dialogs; }
     QWidget *workspace() const override { return m_workspace; }
     void browserWindowClosed(frmBrowser *window) override;
     void popupsRefused(int count) override;
@@ -145,6 +147,7 @@ private:
 
     SettingsStore &m_store;
     WebViewFactory &m_views;
+    Dialogs &m_dialogs;
     QWidget *m_workspace;
     QString m_markvaultPath;
     QString m_programDir;

@@ -3,18 +3,18 @@
 // and printing.
 #include "browser/engine/PageQuestions.h"
 #include "browser/engine/QtWebView.h"
+#include "browser/ui/PromptArea.h"
 #include "browser/engine/QtWebViewFactory.h"
 #include "browser/ui/CertificatePrompt.h"
 #include "browser/ui/PermissionBar.h"
-#include "browser/ui/PrintSetup.h"
 #include "common/ui/SignInDialog.h"
 #include "browser/ui/frmBrowser.h"
 #include "favorites/core/FavoritesFile.h"
 #include "shell/core/Module1.h"
 #include "shell/ui/frmMain.h"
-#include "common/ui/Messages.h"
 #include "support/EngineTest.h"
 #include "support/Files.h"
+#include "support/FakeDialogs.h"
 #include "support/MemorySettingsStore.h"
 #include "support/TestServer.h"
 
@@ -43,11 +43,9 @@ private:
     TestServer secureLocal{TestServer::Https, QStringLiteral("localhost")};
     QWebEngineProfile *profile = nullptr;
     MemorySettingsStore store;
+    FakeDialogs dialogs;
     std::unique_ptr<QtWebViewFactory> views;
     QTemporaryDir dir;
-    QStringList boxes;
-    QList<SignIn::Request> signIns;
-    std::optional<SignIn::Credentials> credentials;
 
     std::unique_ptr<QtWebView> newView(QWidget *parent = nullptr)
     {
@@ -68,7 +66,7 @@ private slots:
     void initTestCase()
     {
         profile = new QWebEngineProfile(this);
-        views = std::make_unique<QtWebViewFactory>(profile, store);
+        views = std::make_unique<QtWebViewFactory>(profile, store, dialogs);
         TestResponse auth;
         auth.body = "<html><head><title>Welcome page</title></head><body>in</body></html>";
         auth.basicAuth = "user:secret";
@@ -99,50 +97,38 @@ private slots:
                            "</body></html>");
         secure.page("/secure", "<html><head><title>Secure page</title></head><body>safe</body></html>");
         secureLocal.page("/img.png", "not really a picture");
-
-        Messages::setHandler([this](QWidget *, QMessageBox::Icon, const QString &title, const QString &text) {
-            boxes << title + "|" + text;
-        });
-        SignIn::setHandler([this](QWidget *, const SignIn::Request &request) {
-            signIns << request;
-            return credentials;
-        });
     }
     void cleanupTestCase()
     {
-        Messages::setHandler({});
-        SignIn::setHandler({});
-        PrintSetup::setHandler({});
         views.reset();
         delete profile;
     }
     void init()
     {
-        boxes.clear();
-        signIns.clear();
+        dialogs = FakeDialogs();
     }
 
     // -- sign-in
 
     void signInCancelledShowsTheServersPage()
     {
-        credentials.reset();
+        dialogs.credentials.reset();
         auto view = newView();
         view->Navigate2(server.url("/auth").toString());
         QTRY_COMPARE_WITH_TIMEOUT(titleOf(*view), QString("Denied page"), 20000);
-        QCOMPARE(signIns.size(), 1);
-        QCOMPARE(signIns.first().host, SiteAnswers::siteName(server.url("/")));
-        QCOMPARE(signIns.first().realm, QString("Staff <b>only</b>"));
-        QVERIFY(!signIns.first().proxy);
+        QCOMPARE(dialogs.signIns.size(), 1);
+        QCOMPARE(dialogs.signIns.first().host, SiteAnswers::siteName(server.url("/")));
+        QCOMPARE(dialogs.signIns.first().realm, QString("Staff <b>only</b>"));
+        QVERIFY(!dialogs.signIns.first().proxy);
     }
 
     void signInWithCredentials()
     {
-        credentials = SignIn::Credentials{"user", "secret"};
+        dialogs.credentials = SignInCredentials{"user", "secret"};
         auto view = newView();
         view->Navigate2(server.url("/auth").toString());
         QTRY_COMPARE_WITH_TIMEOUT(titleOf(*view), QString("Welcome page"), 20000);
-        QCOMPARE(signIns.size(), 1);
+        QCOMPARE(dialogs.signIns.size(), 1);
     }
 
     void signInDialogShowsTheServersWordsAsText()
@@ -170,7 +156,7 @@ private slots:
         auto view = newView();
         view->Navigate2(server.url("/mixed").toString());
         QTRY_COMPARE_WITH_TIMEOUT(titleOf(*view), QString("refused"), 20000);
-        QVERIFY(!view->questions()->certificatePrompt());
+        QVERIFY(!view->promptArea()->certificatePrompt());
         QVERIFY(!secureLocal.requests.contains("/img.png"));
     }
 
@@ -179,8 +165,8 @@ private slots:
         auto view = newView();
         QVERIFY(load(*view, server.url("/plain")));
         view->Navigate2(secure.url("/secure").toString());
-        QTRY_VERIFY_WITH_TIMEOUT(view->questions()->certificatePrompt(), 20000);
-        CertificatePrompt *prompt = view->questions()->certificatePrompt();
+        QTRY_VERIFY_WITH_TIMEOUT(view->promptArea()->certificatePrompt(), 20000);
+        CertificatePrompt *prompt = view->promptArea()->certificatePrompt();
         QVERIFY(prompt->isVisible());
         QCOMPARE(prompt->geometry(), view->rect()); // over the page, in its window
         QVERIFY(prompt->goBack->isDefault());
@@ -193,7 +179,7 @@ private slots:
         QVERIFY(named);
         QVERIFY(secure.requests.isEmpty()); // nothing was asked of the site
         prompt->goBack->click();
-        QVERIFY(!view->questions()->certificatePrompt());
+        QVERIFY(!view->promptArea()->certificatePrompt());
         QTRY_COMPARE_WITH_TIMEOUT(view->LocationURL(), server.url("/plain").toString(), 20000);
         QTRY_COMPARE_WITH_TIMEOUT(titleOf(*view), QString("Plain page"), 20000);
         QVERIFY(secure.requests.isEmpty());
@@ -203,16 +189,16 @@ private slots:
     {
         auto view = newView();
         view->Navigate2(secure.url("/secure").toString());
-        QTRY_VERIFY_WITH_TIMEOUT(view->questions()->certificatePrompt(), 20000);
+        QTRY_VERIFY_WITH_TIMEOUT(view->promptArea()->certificatePrompt(), 20000);
         // Asked again: "Go back" earlier was not remembered.
-        view->questions()->certificatePrompt()->proceed->click();
+        view->promptArea()->certificatePrompt()->proceed->click();
         QTRY_COMPARE_WITH_TIMEOUT(titleOf(*view), QString("Secure page"), 20000);
         QVERIFY(secure.requests.contains("/secure"));
         // Another window, same host: no question until the program ends.
         auto second = newView();
         QVERIFY(load(*second, secure.url("/secure")));
         QCOMPARE(titleOf(*second), QString("Secure page"));
-        QVERIFY(!second->questions()->certificatePrompt());
+        QVERIFY(!second->promptArea()->certificatePrompt());
     }
 
     void promptWhereTheEngineAllowsNoOverride()
@@ -230,7 +216,7 @@ private slots:
     void permissionAnsweredHoldsForTheSite()
     {
         auto view = newView();
-        PermissionBar *bar = view->questions()->permissionBar();
+        PermissionBar *bar = view->promptArea()->permissionBar();
         view->Navigate2(server.url("/notify").toString());
         QTRY_COMPARE_WITH_TIMEOUT(bar->pending(), 1, 20000);
         QVERIFY(bar->isVisible());
@@ -248,11 +234,11 @@ private slots:
         auto second = newView();
         second->Navigate2(server.url("/notify").toString());
         QTRY_COMPARE_WITH_TIMEOUT(titleOf(*second), QString("denied"), 20000);
-        QVERIFY(second->questions()->permissionBar()->isHidden());
+        QVERIFY(second->promptArea()->permissionBar()->isHidden());
 
         // Another site is asked for itself.
         auto third = newView();
-        PermissionBar *thirdBar = third->questions()->permissionBar();
+        PermissionBar *thirdBar = third->promptArea()->permissionBar();
         third->Navigate2(other.url("/notify").toString());
         QTRY_COMPARE_WITH_TIMEOUT(thirdBar->pending(), 1, 20000);
         thirdBar->allow->click();
@@ -262,7 +248,7 @@ private slots:
     void unansweredPermissionGoesWithThePage()
     {
         auto view = newView();
-        PermissionBar *bar = view->questions()->permissionBar();
+        PermissionBar *bar = view->promptArea()->permissionBar();
         view->Navigate2(other.url("/locate").toString());
         QTRY_COMPARE_WITH_TIMEOUT(bar->pending(), 1, 20000);
         QCOMPARE(bar->text->text(), SiteAnswers::siteName(other.url("/")) + " wants to know your location.");
@@ -329,7 +315,7 @@ private slots:
         store.values.insert("Lumeno2/Internet/HomePage", server.url("/closer").toString());
         Module1::resetSharedState();
         Favorites::setProgramDirectory(dir.path());
-        frmMain host(store, *views);
+        frmMain host(store, *views, dialogs);
         host.setMarkvaultPath(QString());
         host.Form_Load();
         host.show();
@@ -361,7 +347,7 @@ private slots:
         QCOMPARE(saved.first().at(0).toString(), path);
         QCOMPARE(saved.first().at(1).toBool(), true);
         QVERIFY(bytesOf(path).startsWith("%PDF"));
-        QVERIFY(boxes.isEmpty());
+        QVERIFY(dialogs.messages.isEmpty());
     }
 
     void pdfThatCannotBeWrittenIsToldAndKeepsNothing()
@@ -373,8 +359,8 @@ private slots:
         view->SaveAsPdf(path);
         QVERIFY(saved.wait(20000));
         QCOMPARE(saved.first().at(1).toBool(), false);
-        QCOMPARE(boxes.size(), 1);
-        QVERIFY(boxes.first().contains(path));
+        QCOMPARE(dialogs.messages.size(), 1);
+        QVERIFY(dialogs.messages.first().text.contains(path));
         QVERIFY(!QFile::exists(path));
     }
 
@@ -385,12 +371,12 @@ private slots:
         const QString path = dir.filePath("printed.pdf");
         bool accept = false;
         int asked = 0;
-        PrintSetup::setHandler([&](QWidget *, QPrinter *printer) {
+        dialogs.printerSetUp = [&](QWidget *, QPrinter *printer) {
             ++asked;
             printer->setOutputFormat(QPrinter::PdfFormat);
             printer->setOutputFileName(path);
             return accept;
-        });
+        };
         view->Print(); // cancelled in the dialog
         QCOMPARE(asked, 1);
         QTest::qWait(200);
@@ -399,8 +385,7 @@ private slots:
         view->Print();
         QTRY_VERIFY_WITH_TIMEOUT(bytesOf(path).startsWith("%PDF") && bytesOf(path).endsWith("%%EOF\n"), 20000);
         QCOMPARE(asked, 2);
-        QVERIFY(boxes.isEmpty());
-        PrintSetup::setHandler({});
+        QVERIFY(dialogs.messages.isEmpty());
     }
 };
 

@@ -10,10 +10,10 @@
 #include "browser/ui/frmBrowser.h"
 #include "favorites/core/FavoritesFile.h"
 #include "shell/core/Module1.h"
-#include "common/ui/Messages.h"
 #include "shell/ui/StatusBar.h"
 #include "shell/ui/frmMain.h"
 #include "support/EngineTest.h"
+#include "support/FakeDialogs.h"
 #include "support/MemorySettingsStore.h"
 #include "support/TestServer.h"
 
@@ -101,9 +101,9 @@ private:
     QTemporaryDir downloadDir;
     QWebEngineProfile *profile = nullptr;
     MemorySettingsStore store;
+    FakeDialogs dialogs;
     std::unique_ptr<QtWebViewFactory> views;
     std::unique_ptr<frmMain> host;
-    QStringList shown;
 
     static QWebEnginePage *pageOf(frmBrowser *w)
     {
@@ -130,12 +130,12 @@ private:
         store.values.insert("Lumeno2/Internet/HomePage", server.url(home).toString());
         store.setOption("FreezeAfterSeconds", freeze);
         store.setOption("DiscardAfterMinutes", discard);
-        views = std::make_unique<QtWebViewFactory>(profile, store);
+        views = std::make_unique<QtWebViewFactory>(profile, store, dialogs);
         // Saved where the test says, as the user would in the save dialog.
         static_cast<EngineDownloads *>(views->downloads())->setChooser([this](QWidget *, const QString &) {
             return downloadDir.filePath(QStringLiteral("big.bin"));
         });
-        host = std::make_unique<frmMain>(store, *views);
+        host = std::make_unique<frmMain>(store, *views, dialogs);
         host->setMarkvaultPath(QString());
         host->Form_Load();
         host->show();
@@ -192,17 +192,13 @@ private slots:
     void init()
     {
         // A box the program would show is recorded, never waited on.
-        shown.clear();
-        Messages::setHandler([this](QWidget *, QMessageBox::Icon, const QString &title, const QString &text) {
-            shown << title + ": " + text;
-        });
+        dialogs.messages.clear();
         store.values.clear();
         Module1::resetSharedState();
         Favorites::setProgramDirectory(favoritesDir.path());
     }
     void cleanup()
     {
-        Messages::setHandler({});
         host.reset();
         views.reset();
     }
@@ -400,7 +396,7 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(page->lifecycleState(), Lifecycle::Frozen, 10000);
         // The page itself never left, and nothing was reported as failed.
         QCOMPARE(w->lblTitle->text(), QString("First"));
-        QVERIFY2(shown.isEmpty(), qPrintable(shown.join('\n')));
+        QVERIFY2(dialogs.messages.isEmpty(), qPrintable(dialogs.texts().join("\n")));
     }
 };
 

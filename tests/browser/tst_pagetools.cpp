@@ -10,6 +10,7 @@
 #include "shell/core/Module1.h"
 #include "shell/ui/frmMain.h"
 #include "support/EngineTest.h"
+#include "support/FakeDialogs.h"
 #include "support/MemorySettingsStore.h"
 #include "support/TestServer.h"
 
@@ -34,6 +35,7 @@ private:
     TestServer server;
     QWebEngineProfile *profile = nullptr;
     MemorySettingsStore store;
+    FakeDialogs dialogs;
     std::unique_ptr<QtWebViewFactory> views;
     std::unique_ptr<frmMain> host;
     frmBrowser *w = nullptr;
@@ -62,8 +64,8 @@ private slots:
         store.values.clear();
         Module1::resetSharedState();
         Favorites::setProgramDirectory(favoritesDir.path());
-        views = std::make_unique<QtWebViewFactory>(profile, store);
-        host = std::make_unique<frmMain>(store, *views);
+        views = std::make_unique<QtWebViewFactory>(profile, store, dialogs);
+        host = std::make_unique<frmMain>(store, *views, dialogs);
         host->setMarkvaultPath(QString());
         host->Form_Load();
         host->show();

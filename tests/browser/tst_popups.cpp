@@ -9,6 +9,7 @@
 #include "shell/ui/StatusBar.h"
 #include "shell/ui/frmMain.h"
 #include "support/EngineTest.h"
+#include "support/FakeDialogs.h"
 #include "support/MemorySettingsStore.h"
 #include "support/TestServer.h"
 
@@ -44,6 +45,7 @@ private:
     TestServer server;
     QWebEngineProfile *profile = nullptr;
     MemorySettingsStore *store = nullptr;
+    FakeDialogs dialogs;
     std::unique_ptr<QtWebViewFactory> views;
     std::unique_ptr<frmMain> host;
     frmBrowser *w = nullptr;
@@ -82,7 +84,7 @@ private:
     void startHost(bool blocking)
     {
         store->setOption("KillPopups", blocking ? "True" : "False");
-        host = std::make_unique<frmMain>(*store, *views);
+        host = std::make_unique<frmMain>(*store, *views, dialogs);
         host->setMarkvaultPath(QString());
         host->Form_Load();
         host->resize(900, 700);
@@ -140,7 +142,7 @@ private slots:
     void initTestCase()
     {
         profile = new QWebEngineProfile(this);
-        views = std::make_unique<QtWebViewFactory>(profile, *(store = new MemorySettingsStore));
+        views = std::make_unique<QtWebViewFactory>(profile, *(store = new MemorySettingsStore), dialogs);
         server.page("/page", "<html><head><title>Plain</title></head><body>plain</body></html>");
         server.page("/second", "<html><head><title>Second</title></head><body>2</body></html>");
         server.page("/open", "<html><body><script>var r = window.open('about:blank');"

@@ -1,6 +1,7 @@
 // The real page view on Qt WebEngine, against pages served on 127.0.0.1.
 #include "browser/engine/PageQuestions.h"
 #include "browser/engine/QtWebView.h"
+#include "browser/ui/PromptArea.h"
 #include "browser/ui/PermissionBar.h"
 #include "browser/engine/QtWebViewFactory.h"
 #include "browser/ui/frmBrowser.h"
@@ -9,6 +10,7 @@
 #include "shell/ui/StatusBar.h"
 #include "shell/ui/frmMain.h"
 #include "support/EngineTest.h"
+#include "support/FakeDialogs.h"
 #include "support/MemorySettingsStore.h"
 #include "support/TestServer.h"
 
@@ -39,6 +41,7 @@ private:
     TestServer server;
     QWebEngineProfile *profile = nullptr;
     MemorySettingsStore store;
+    FakeDialogs dialogs;
 
     void setHome(const QString &url)
     {
@@ -72,7 +75,7 @@ private slots:
     void homePageSettingIsHonoured()
     {
         setHome(server.url("/page").toString());
-        QtWebView view(profile, store, nullptr);
+        QtWebView view(profile, store, dialogs, nullptr);
         view.resize(400, 300);
         view.show();
         QSignalSpy before(&view, &WebView::BeforeNavigate2);
@@ -88,7 +91,7 @@ private slots:
 
     void builtInStartPageWhenNoneIsSet()
     {
-        QtWebView view(profile, store, nullptr);
+        QtWebView view(profile, store, dialogs, nullptr);
         view.resize(400, 300);
         view.show();
         QSignalSpy done(&view, &WebView::DocumentComplete);
@@ -114,7 +117,7 @@ private slots:
     {
         QFETCH(QString, home);
         setHome(home);
-        QtWebView view(profile, store, nullptr);
+        QtWebView view(profile, store, dialogs, nullptr);
         view.resize(400, 300);
         view.show();
         QMap<int, bool> commands;
@@ -134,7 +137,7 @@ private slots:
 
     void titleIsTheDocumentsOwn()
     {
-        QtWebView view(profile, store, nullptr);
+        QtWebView view(profile, store, dialogs, nullptr);
         view.resize(400, 300);
         view.show();
         QSignalSpy done(&view, &WebView::DocumentComplete);
@@ -147,10 +150,10 @@ private slots:
     // Nobody answers: the page hears No in the end instead of waiting.
     void unansweredPermissionRequestsAreDenied()
     {
-        QtWebView view(profile, store, nullptr);
+        QtWebView view(profile, store, dialogs, nullptr);
         view.resize(400, 300);
         view.show();
-        view.questions()->permissionBar()->setTimeout(300);
+        view.promptArea()->permissionBar()->setTimeout(300);
         view.Navigate2(server.url("/ask").toString());
         QTRY_COMPARE_WITH_TIMEOUT(view.engineView()->page()->title(), QString("denied"), 20000);
     }
@@ -159,7 +162,7 @@ private slots:
     // Refresh brings the page back.
     void aCrashedPageCanBeLoadedAgain()
     {
-        QtWebView view(profile, store, nullptr);
+        QtWebView view(profile, store, dialogs, nullptr);
         view.resize(400, 300);
         view.show();
         QSignalSpy done(&view, &WebView::DocumentComplete);
@@ -181,7 +184,7 @@ private slots:
     // chooses: quotes and markup in it stay in the address.
     void theCrashNoticeKeepsTheAddressOutOfItsMarkup()
     {
-        QtWebView view(profile, store, nullptr);
+        QtWebView view(profile, store, dialogs, nullptr);
         view.resize(400, 300);
         view.show();
         QSignalSpy done(&view, &WebView::DocumentComplete);
@@ -219,7 +222,7 @@ private slots:
     // it must not be shown as the new page's, nor complete it.
     void aLateTitleIsNotTheNextPages()
     {
-        QtWebView view(profile, store, nullptr);
+        QtWebView view(profile, store, dialogs, nullptr);
         view.resize(400, 300);
         view.show();
         QSignalSpy done(&view, &WebView::DocumentComplete);
@@ -251,8 +254,8 @@ private slots:
     void hostWindowLoadsTheHomePage()
     {
         setHome(server.url("/page").toString());
-        QtWebViewFactory views(profile, store);
-        auto host = std::make_unique<frmMain>(store, views);
+        QtWebViewFactory views(profile, store, dialogs);
+        auto host = std::make_unique<frmMain>(store, views, dialogs);
         host->setMarkvaultPath(QString());
         host->Form_Load();
         host->show();

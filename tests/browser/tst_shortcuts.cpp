@@ -4,7 +4,6 @@
 #include "browser/ui/AddressBox.h"
 #include "browser/ui/FindBar.h"
 #include "favorites/ui/frmEditFavs.h"
-#include "common/ui/Messages.h"
 #include "support/Files.h"
 #include "support/HostFixture.h"
 
@@ -40,7 +39,6 @@ private slots:
     void init()
     {
         reset();
-        Messages::setHandler([](QWidget *, QMessageBox::Icon, const QString &, const QString &) {});
         start();
         w = firstWindow();
         view = views->views.first();
@@ -171,7 +169,7 @@ private slots:
 
     void keysInADialogOfTheWindowAreTheDialogs()
     {
-        frmEditFavs editor(w);
+        frmEditFavs editor(w, *dialogs);
         editor.Form_Load();
         editor.show();
         editor.activateWindow();

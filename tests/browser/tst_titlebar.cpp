@@ -1,7 +1,5 @@
 // The drawn title bar and the window menu, and the other ways to the
 // favorites menu, with the fake page view.
-#include "common/ui/FileDialogs.h"
-#include "common/ui/Messages.h"
 #include "shell/ui/StatusBar.h"
 #include "support/HostFixture.h"
 
@@ -112,12 +110,11 @@ private slots:
         QString suggested;
         QWidget *askedOver = nullptr;
         QString answer;
-        FileDialogs::setHandler([&](QWidget *parent, FileDialogs::Mode, const QString &, const QString &path,
-                                    const QString &) {
-            askedOver = parent;
-            suggested = path;
+        dialogs->chooseFile = [&](const FakeDialogs::FileQuestion &question) {
+            askedOver = question.parent;
+            suggested = question.suggested;
             return answer;
-        });
+        };
         w->mnuSavePdf->trigger();
         QCOMPARE(frmBrowser::containing(askedOver), w);
         QCOMPARE(QFileInfo(suggested).fileName(), QString("Report_ 3_4 _final_.pdf"));
@@ -127,7 +124,6 @@ private slots:
         w->mnuSavePdf->trigger();
         QCOMPARE(QFileInfo(suggested).fileName(), QString("page.pdf"));
         QCOMPARE(view->calls, QStringList{"SaveAsPdf:/tmp/chosen.pdf"});
-        FileDialogs::setHandler({});
     }
 
     void windowMenu()
@@ -214,16 +210,14 @@ private slots:
     {
         QTemporaryDir dir;
         host->setProgramDirectory(dir.path()); // no read-me there
-        QStringList boxes;
-        Messages::setHandler([&](QWidget *, QMessageBox::Icon, const QString &title, const QString &) {
-            boxes << title;
-        });
         w->wb->setFocus();
         QTest::keyClick(w->wb, Qt::Key_F1);
         QTest::keyClick(w->wb, Qt::Key_F1, Qt::ShiftModifier);
         QTest::keyClick(w->wb, Qt::Key_F1, Qt::ControlModifier);
-        Messages::setHandler({});
-        QCOMPARE(boxes, (QStringList{"Error loading readme", "Error loading readme", "Error loading readme"}));
+        QStringList titles;
+        for (const FakeDialogs::Message &m : dialogs->messages)
+            titles << m.title;
+        QCOMPARE(titles, (QStringList{"Error loading readme", "Error loading readme", "Error loading readme"}));
     }
 };
 

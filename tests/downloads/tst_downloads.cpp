@@ -7,10 +7,10 @@
 #include "browser/engine/QtWebViewFactory.h"
 #include "common/ui/FileDialogs.h"
 #include "downloads/core/DownloadList.h"
-#include "common/ui/Messages.h"
 #include "downloads/ui/frmDownloads.h"
 #include "support/EngineTest.h"
 #include "support/Files.h"
+#include "support/FakeDialogs.h"
 #include "support/MemorySettingsStore.h"
 #include "support/TestServer.h"
 
@@ -38,6 +38,7 @@ private:
     TestServer server;
     QWebEngineProfile *profile = nullptr;
     MemorySettingsStore store;
+    FakeDialogs dialogs;
     std::unique_ptr<QtWebViewFactory> views;
     std::unique_ptr<frmDownloads> window;
     std::unique_ptr<QTemporaryDir> dir;
@@ -45,7 +46,14 @@ private:
     QString answer;             // what the save dialog answers
     QStringList suggested;      // what it was opened on
     QList<QWidget *> askedOver; // and over which widget
-    QStringList boxes;
+    // The message boxes shown, as "title|text".
+    QStringList boxes() const
+    {
+        QStringList list;
+        for (const FakeDialogs::Message &m : dialogs.messages)
+            list << m.title + "|" + m.text;
+        return list;
+    }
 
     DownloadList &list() { return *views->downloads(); }
 
@@ -74,8 +82,8 @@ private slots:
     void initTestCase()
     {
         profile = new QWebEngineProfile(this);
-        views = std::make_unique<QtWebViewFactory>(profile, store);
-        window = std::make_unique<frmDownloads>(list(), nullptr);
+        views = std::make_unique<QtWebViewFactory>(profile, store, dialogs);
+        window = std::make_unique<frmDownloads>(list(), dialogs, nullptr);
         for (int i = 0; i < 300 * 1024; ++i)
             payload += char((i * 7919 + i / 13) & 0xFF);
         TestResponse file;
@@ -98,20 +106,14 @@ private slots:
         server.page("/links", "<html><head><title>Links</title></head><body style='margin:0'>"
                               "<a href='/linked.txt' style='display:block;width:300px;height:120px'>"
                               "a link</a></body></html>");
-        FileDialogs::setHandler([this](QWidget *parent, FileDialogs::Mode, const QString &, const QString &path,
-                                       const QString &) {
-            askedOver << parent;
-            suggested << path;
+        dialogs.chooseFile = [this](const FakeDialogs::FileQuestion &question) {
+            askedOver << question.parent;
+            suggested << question.suggested;
             return answer;
-        });
-        Messages::setHandler([this](QWidget *, QMessageBox::Icon, const QString &title, const QString &text) {
-            boxes << title + "|" + text;
-        });
+        };
     }
     void cleanupTestCase()
     {
-        FileDialogs::setHandler({});
-        Messages::setHandler({});
         window.reset();
         views.reset();
         delete profile;
@@ -119,7 +121,7 @@ private slots:
     void init()
     {
         dir = std::make_unique<QTemporaryDir>();
-        boxes.clear();
+        dialogs.messages.clear();
         suggested.clear();
         askedOver.clear();
     }
@@ -144,7 +146,7 @@ private slots:
         QCOMPARE(item->receivedBytes(), qint64(payload.size()));
         QVERIFY(bytesOf(answer) == payload);
         QCOMPARE(filesIn(dir->path()), QStringList{"chosen.bin"});
-        QVERIFY(boxes.isEmpty());
+        QVERIFY(boxes().isEmpty());
         // The page stayed; the address shown goes back to it.
         QTRY_VERIFY_WITH_TIMEOUT(!addresses.isEmpty()
                                      && addresses.last().first().toString() == server.url("/links").toString(),
@@ -192,7 +194,7 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(filesIn(dir->path()), existing ? QStringList{"target.bin"} : QStringList{},
                                   10000);
         QCOMPARE(bytesOf(answer), existing ? QByteArray("old bytes") : QByteArray("<missing>"));
-        QVERIFY(boxes.isEmpty()); // the user's own doing: no message
+        QVERIFY(boxes().isEmpty()); // the user's own doing: no message
     }
 
     void connectionDroppedHalfWay()
@@ -207,9 +209,9 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(item->state(), DownloadItem::Failed, 60000);
         QVERIFY2(item->failure().contains("connection"), qPrintable(item->failure()));
         QCOMPARE(suggested.size(), 1); // the retries asked nothing
-        QCOMPARE(boxes.size(), 1);
-        QVERIFY(boxes.first().startsWith("Download failed|"));
-        QVERIFY(boxes.first().contains(answer));
+        QCOMPARE(boxes().size(), 1);
+        QVERIFY(boxes().first().startsWith("Download failed|"));
+        QVERIFY(boxes().first().contains(answer));
         QTRY_COMPARE_WITH_TIMEOUT(filesIn(dir->path()), QStringList{"target.bin"}, 10000);
         QCOMPARE(bytesOf(answer), QByteArray("old bytes"));
     }
@@ -246,8 +248,8 @@ private slots:
             QProcess::execute("umount", {folder});
         QVERIFY(failed);
         QVERIFY2(failure.contains(reason), qPrintable(failure));
-        QCOMPARE(boxes.size(), 1);
-        QVERIFY(boxes.first().contains(reason));
+        QCOMPARE(boxes().size(), 1);
+        QVERIFY(boxes().first().contains(reason));
         QVERIFY(left.isEmpty());
         if (kind == "file")
             QCOMPARE(bytesOf(folder), QByteArray("a file"));
@@ -279,7 +281,7 @@ private slots:
         QCOMPARE(state, DownloadItem::Failed);
         QVERIFY2(failure.contains("disk is full") || failure.contains("could not be written"),
                  qPrintable(failure));
-        QCOMPARE(boxes.size(), 1);
+        QCOMPARE(boxes().size(), 1);
         QVERIFY(left.isEmpty());
     }
 

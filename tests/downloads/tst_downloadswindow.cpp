@@ -1,9 +1,7 @@
 // The Downloads window and the host's part in downloads, on a scripted list:
 // what each row offers as a download moves along, a failure told in a box,
 // and quitting while a download runs.
-#include "common/ui/FileDialogs.h"
 #include "downloads/ui/DownloadRow.h"
-#include "common/ui/Messages.h"
 #include "downloads/ui/frmDownloads.h"
 #include "support/HostFixture.h"
 
@@ -21,8 +19,14 @@ public:
     static void initMain() { qputenv("QT_QPA_PLATFORM", "offscreen"); }
 
 private:
-    QStringList boxes;
-    QStringList questions;
+    // The boxes shown, as "title|text".
+    QStringList boxes() const
+    {
+        QStringList list;
+        for (const FakeDialogs::Message &m : dialogs->messages)
+            list << m.title + "|" + m.text;
+        return list;
+    }
     bool answerYes = false;
     QList<QUrl> opened;
     bool openerWorks = true;
@@ -34,19 +38,11 @@ private slots:
     void init()
     {
         reset();
-        boxes.clear();
-        questions.clear();
         opened.clear();
         openerWorks = true;
         answerYes = false;
-        Messages::setHandler([this](QWidget *, QMessageBox::Icon, const QString &title, const QString &text) {
-            boxes << title + "|" + text;
-        });
-        Messages::setQuestionHandler([this](QWidget *, const QString &, const QString &text) {
-            questions << text;
-            return answerYes;
-        });
         start(false);
+        dialogs->answer = [this](const QString &) { return answerYes; };
         window()->setOpener([this](const QUrl &url) {
             opened << url;
             return openerWorks;
@@ -55,8 +51,6 @@ private slots:
     void cleanup()
     {
         finish();
-        Messages::setHandler({});
-        Messages::setQuestionHandler({});
     }
 
     void comesUpWithANewDownloadAndFromTheMenu()
@@ -92,12 +86,12 @@ private slots:
         row->open->click();
         row->showInFolder->click();
         QCOMPARE(opened, (QList<QUrl>{QUrl::fromLocalFile("/tmp/dl/big.iso"), QUrl::fromLocalFile("/tmp/dl")}));
-        QVERIFY(boxes.isEmpty());
+        QVERIFY(boxes().isEmpty());
         // The desktop could not open it: said so.
         openerWorks = false;
         row->open->click();
-        QCOMPARE(boxes.size(), 1);
-        QVERIFY(boxes.first().contains("/tmp/dl/big.iso"));
+        QCOMPARE(boxes().size(), 1);
+        QVERIFY(boxes().first().contains("/tmp/dl/big.iso"));
     }
 
     void unknownSizeAndCancel()
@@ -112,18 +106,18 @@ private slots:
         QCOMPARE(row->status->text(), QString("Cancelled"));
         QVERIFY(!row->cancel->isEnabled());
         QVERIFY(!row->open->isEnabled());
-        QVERIFY(boxes.isEmpty());
+        QVERIFY(boxes().isEmpty());
     }
 
     void failureIsToldOnce()
     {
         FakeDownloadItem *item = list().start("/tmp/dl/data.bin", 100);
         list().fail(item, "the connection ended before the whole file arrived");
-        QCOMPARE(boxes.size(), 1);
-        QVERIFY(boxes.first().startsWith("Download failed|"));
-        QVERIFY(boxes.first().contains("data.bin"));
-        QVERIFY(boxes.first().contains("the connection ended before the whole file arrived"));
-        QVERIFY(boxes.first().contains("Nothing was saved to \"/tmp/dl/data.bin\""));
+        QCOMPARE(boxes().size(), 1);
+        QVERIFY(boxes().first().startsWith("Download failed|"));
+        QVERIFY(boxes().first().contains("data.bin"));
+        QVERIFY(boxes().first().contains("the connection ended before the whole file arrived"));
+        QVERIFY(boxes().first().contains("Nothing was saved to \"/tmp/dl/data.bin\""));
         QCOMPARE(window()->rows().first()->status->text(),
                  QString("Failed: the connection ended before the whole file arrived"));
     }
@@ -135,7 +129,7 @@ private slots:
         FakeDownloadItem *running = list().start("/tmp/dl/b", 10);
         // "No": the host stays, the download runs on.
         host->mnuQuit->trigger();
-        QCOMPARE(questions, QStringList{"A download is still running. Quit and cancel it?"});
+        QCOMPARE(dialogs->questions, QStringList{"A download is still running. Quit and cancel it?"});
         QVERIFY(!host->isUnloaded());
         QCOMPARE(running->cancelCalls, 0);
         QCOMPARE(running->state(), DownloadItem::Running);
@@ -152,7 +146,7 @@ private slots:
         FakeDownloadItem *item = list().start("/tmp/dl/a", 10);
         item->set(DownloadItem::Cancelled);
         host->mnuQuit->trigger();
-        QVERIFY(questions.isEmpty());
+        QVERIFY(dialogs->questions.isEmpty());
         QVERIFY(host->isUnloaded());
     }
 };

@@ -1,7 +1,7 @@
 // The favorites editor, driven with clicks offscreen.
 #include "favorites/core/FavoritesFile.h"
 #include "favorites/ui/frmEditFavs.h"
-#include "common/ui/Messages.h"
+#include "support/FakeDialogs.h"
 #include "support/AsUser.h"
 #include "support/Files.h"
 
@@ -28,13 +28,14 @@ private:
     QString path;
     std::unique_ptr<QWidget> owner;
     std::unique_ptr<frmEditFavs> ed;
+    FakeDialogs dialogs;
 
     void write(const QByteArray &bytes) { writeBytes(path, bytes); }
     QByteArray fileBytes() const { return bytesOf(path); }
     void open(const QByteArray &bytes)
     {
         write(bytes);
-        ed = std::make_unique<frmEditFavs>(owner.get());
+        ed = std::make_unique<frmEditFavs>(owner.get(), dialogs);
         ed->Form_Load();
         ed->show();
         QVERIFY(QTest::qWaitForWindowExposed(ed.get()));
@@ -77,14 +78,13 @@ private slots:
         owner = std::make_unique<QWidget>();
         owner->setGeometry(100, 100, 600, 400);
         owner->show();
-        Messages::setHandler([](QWidget *, QMessageBox::Icon, const QString &, const QString &) {});
+        dialogs = FakeDialogs();
     }
     void cleanup()
     {
         ed.reset();
         owner.reset();
         delete dir;
-        Messages::setHandler({});
     }
 
     void designState()
@@ -250,7 +250,7 @@ private slots:
 
     void aMissingFileOpensAnEmptyList()
     {
-        ed = std::make_unique<frmEditFavs>(owner.get());
+        ed = std::make_unique<frmEditFavs>(owner.get(), dialogs);
         ed->Form_Load();
         QCOMPARE(ed->lstFavs->topLevelItemCount(), 0);
         QVERIFY(!QFile::exists(path));
@@ -261,16 +261,12 @@ private slots:
     void aFailedDoneKeepsTheEditorAndTheFile()
     {
         open("One||1\r\n");
-        QStringList shown;
-        Messages::setHandler([&](QWidget *, QMessageBox::Icon, const QString &, const QString &text) {
-            shown << text;
-        });
         // The file's place taken by a directory: the rewrite cannot happen.
         QVERIFY(QFile::remove(path));
         QVERIFY(QDir().mkpath(path));
         QTest::mouseClick(ed->cmdDone, Qt::LeftButton);
-        QCOMPARE(shown.size(), 1);
-        QVERIFY(shown.first().contains(path));
+        QCOMPARE(dialogs.messages.size(), 1);
+        QVERIFY(dialogs.texts().first().contains(path));
         QVERIFY(ed->isVisible());
         QCOMPARE(ed->rows().size(), 1);
     }
@@ -297,22 +293,18 @@ private slots:
                      + ".example/page\r\n";
         write(forty);
         QVERIFY(QFile::setPermissions(path, QFileDevice::Permissions(mode)));
-        QStringList shown;
-        Messages::setHandler([&](QWidget *, QMessageBox::Icon, const QString &, const QString &text) {
-            shown << text;
-        });
         {
             AsUser user(dir->path());
             const QString ownPath = dir->filePath(Favorites::CurrentUserName() + ".fav");
             QVERIFY(QFile::rename(path, ownPath) || ownPath == path);
             path = ownPath;
-            ed = std::make_unique<frmEditFavs>(owner.get());
+            ed = std::make_unique<frmEditFavs>(owner.get(), dialogs);
             ed->Form_Load();
             ed->show();
             QVERIFY(ed->isReadOnly());
-            QCOMPARE(shown.size(), 1);
-            QVERIFY(shown.first().contains(path));
-            QVERIFY(shown.first().contains("read-only"));
+            QCOMPARE(dialogs.messages.size(), 1);
+            QVERIFY(dialogs.texts().first().contains(path));
+            QVERIFY(dialogs.texts().first().contains("read-only"));
             QCOMPARE(ed->rows().size(), rowsShown);
             if (rowsShown > 0) {
                 // What would remove a row is not offered.

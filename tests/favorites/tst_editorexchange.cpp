@@ -4,8 +4,7 @@
 #include "favorites/core/BookmarksHtml.h"
 #include "favorites/core/FavoritesFile.h"
 #include "favorites/ui/frmEditFavs.h"
-#include "common/ui/FileDialogs.h"
-#include "common/ui/Messages.h"
+#include "support/FakeDialogs.h"
 #include "support/Files.h"
 
 #include <QApplication>
@@ -29,12 +28,20 @@ private:
     QString favorites, bookmarks;
     std::unique_ptr<QWidget> owner;
     std::unique_ptr<frmEditFavs> ed;
-    QStringList shown;
+    FakeDialogs dialogs;
+    // The titles of the boxes shown.
+    QStringList shown() const
+    {
+        QStringList titles;
+        for (const FakeDialogs::Message &m : dialogs.messages)
+            titles << m.title;
+        return titles;
+    }
 
     void open(const QByteArray &bytes)
     {
         writeBytes(favorites, bytes);
-        ed = std::make_unique<frmEditFavs>(owner.get());
+        ed = std::make_unique<frmEditFavs>(owner.get(), dialogs);
         ed->Form_Load();
         ed->show();
         QVERIFY(QTest::qWaitForWindowExposed(ed.get()));
@@ -74,12 +81,8 @@ private slots:
                               "<DT><A HREF=\"http://a.example/\">A again</A>\n"
                               "<DT><A HREF=\"http://b.example/\">B</A>\n"
                               "<DT><A HREF=\"http://c.example/\">C</A>\n</DL><p>\n");
-        FileDialogs::setHandler([this](QWidget *, FileDialogs::Mode, const QString &, const QString &,
-                                       const QString &) { return bookmarks; });
-        shown.clear();
-        Messages::setHandler([this](QWidget *, QMessageBox::Icon, const QString &title, const QString &) {
-            shown << title;
-        });
+        dialogs = FakeDialogs();
+        dialogs.chooseFile = [this](const FakeDialogs::FileQuestion &) { return bookmarks; };
         owner = std::make_unique<QWidget>();
         owner->setGeometry(100, 100, 600, 400);
         owner->show();
@@ -88,8 +91,6 @@ private slots:
     {
         ed.reset();
         owner.reset();
-        FileDialogs::setHandler({});
-        Messages::setHandler({});
     }
 
     void importAddsToTheListAndTheFileChangesOnDone()
@@ -98,7 +99,7 @@ private slots:
         open(before);
         pickFromMore(0);
         QCOMPARE(titles(), QStringList({"A", "B", "C"}));
-        QCOMPARE(shown, QStringList{"Import Favorites"});
+        QCOMPARE(shown(), QStringList{"Import Favorites"});
         QCOMPARE(bytesOf(favorites), before);
         QTest::mouseClick(ed->cmdDone, Qt::LeftButton);
         QCOMPARE(bytesOf(favorites),
@@ -128,7 +129,7 @@ private slots:
         QCOMPARE(BookmarksHtml::parse(bytesOf(bookmarks)).entries,
                  QList<FavoriteEntry>({{"A renamed", "http://a.example"},
                                        {"B & co", "http://b.example/?x=1&y=2"}}));
-        QVERIFY(shown.isEmpty());
+        QVERIFY(shown().isEmpty());
         // The favorites file itself is not touched by an export.
         QCOMPARE(bytesOf(favorites), QByteArray("A||http://a.example\r\nB & co||http://b.example/?x=1&y=2\r\n"));
     }
@@ -136,7 +137,7 @@ private slots:
     void aReadOnlyEditorNeitherImportsNorExports()
     {
         QVERIFY(QDir().mkpath(favorites)); // a directory where the file should be
-        ed = std::make_unique<frmEditFavs>(owner.get());
+        ed = std::make_unique<frmEditFavs>(owner.get(), dialogs);
         ed->Form_Load();
         QVERIFY(ed->isReadOnly());
         QVERIFY(!ed->mnuImport->isEnabled());

@@ -1,7 +1,6 @@
 // The favorites menu of a browser window, with the fake page view.
 #include "browser/ui/AddressBox.h"
 #include "favorites/ui/frmEditFavs.h"
-#include "common/ui/Messages.h"
 #include "support/Files.h"
 #include "support/HostFixture.h"
 
@@ -20,7 +19,6 @@ public:
 
 private:
     QString path;
-    QStringList shown; // message boxes that would have been shown
 
     void write(const QByteArray &bytes) { writeBytes(path, bytes); }
     QByteArray fileBytes() const { return bytesOf(path); }
@@ -46,15 +44,10 @@ private slots:
     {
         reset();
         path = favoritesPath();
-        shown.clear();
-        Messages::setHandler([this](QWidget *, QMessageBox::Icon, const QString &, const QString &text) {
-            shown << text;
-        });
     }
     void cleanup()
     {
         finish();
-        Messages::setHandler({});
     }
 
     // The real menu, shown: open the star menu, point at "Favorites" (or go
@@ -243,12 +236,12 @@ private slots:
         w->LoadFavoritesMenu();
         w->ClearFavoritesMenu();
         w->LoadFavoritesMenu();
-        QCOMPARE(shown.size(), 1);
-        QVERIFY(shown.first().contains(path));
+        QCOMPARE(dialogs->messages.size(), 1);
+        QVERIFY(dialogs->messages.first().text.contains(path));
         QCOMPARE(items(w), QStringList{"One -> 1"});
         // Adding fails with a message, and the program goes on.
         w->mnuAddFav->trigger();
-        QCOMPARE(shown.size(), 2);
+        QCOMPARE(dialogs->messages.size(), 2);
         QCOMPARE(OpenWindows, 1);
     }
 };

@@ -1,6 +1,6 @@
 // The application menu's commands, About and Internet Options, with the fake
 // page view.
-#include "common/ui/Messages.h"
+#include "common/ui/SystemDialogs.h"
 #include "shell/ui/StatusBar.h"
 #include "shell/ui/frmAbout.h"
 #include "shell/ui/frmInternetOptions.h"
@@ -19,13 +19,6 @@
 #include <QTimer>
 #include <memory>
 
-struct Box
-{
-    QMessageBox::Icon icon;
-    QString title;
-    QString text;
-};
-
 class tst_Commands : public QObject, public HostFixture
 {
     Q_OBJECT
@@ -33,7 +26,6 @@ public:
     static void initMain() { qputenv("QT_QPA_PLATFORM", "offscreen"); }
 
 private:
-    QList<Box> boxes;
 
     // Runs f on the modal dialog the next command opens, then closes it.
     template <typename Dialog, typename F>
@@ -52,16 +44,12 @@ private slots:
     void init()
     {
         reset();
-        boxes.clear();
-        Messages::setHandler([this](QWidget *, QMessageBox::Icon icon, const QString &title,
-                                    const QString &text) { boxes << Box{icon, title, text}; });
         start(false);
         host->setProgramDirectory(favoritesDir->path());
     }
     void cleanup()
     {
         finish();
-        Messages::setHandler({});
     }
 
     void disablePopupsTwiceRestoresEverything()
@@ -109,22 +97,23 @@ private slots:
         QVERIFY(QDir().mkpath(config.filePath("Lumeno2/Lumeno2.ini")));
         IniSettingsStore disk(config.path());
         views = std::make_unique<FakeWebViewFactory>();
-        host = std::make_unique<frmMain>(disk, *views);
+        dialogs = std::make_unique<FakeDialogs>();
+        host = std::make_unique<frmMain>(disk, *views, *dialogs);
         host->setMarkvaultPath(QString());
         host->Form_Load();
         host->show();
-        QVERIFY(boxes.isEmpty());
+        QVERIFY(dialogs->messages.isEmpty());
         host->mnuDisablePopups->trigger();
-        QCOMPARE(boxes.size(), 1);
-        QVERIFY(boxes[0].text.contains(config.filePath("Lumeno2/Lumeno2.ini")));
-        QVERIFY(boxes[0].text.contains("folder"));
+        QCOMPARE(dialogs->messages.size(), 1);
+        QVERIFY(dialogs->messages[0].text.contains(config.filePath("Lumeno2/Lumeno2.ini")));
+        QVERIFY(dialogs->messages[0].text.contains("folder"));
         QVERIFY(KillPopups);
         QCOMPARE(disk.GetSetting(Settings::AppName, Settings::OptionsSection, Settings::KeyKillPopups, ""),
                  QString("True"));
         host->mnuDisablePopups->trigger();
         host->browserWindows().first()->cmdClose_Click();
         host->close();
-        QCOMPARE(boxes.size(), 1);
+        QCOMPARE(dialogs->messages.size(), 1);
         host.reset();
     }
 
@@ -134,12 +123,12 @@ private slots:
     void aFailureAtQuitDoesNotHoldTheEnd()
     {
         finish();
-        Messages::setHandler({});
         QTemporaryDir config;
         QVERIFY(QDir().mkpath(config.filePath("Lumeno2/Lumeno2.ini")));
         IniSettingsStore disk(config.path());
         views = std::make_unique<FakeWebViewFactory>();
-        host = std::make_unique<frmMain>(disk, *views);
+        SystemDialogs real;
+        host = std::make_unique<frmMain>(disk, *views, real);
         host->setMarkvaultPath(QString());
         host->Form_Load();
         host->show();
@@ -175,10 +164,10 @@ private slots:
     void readMeMissing()
     {
         host->mnuReadme->trigger();
-        QCOMPARE(boxes.size(), 1);
-        QCOMPARE(boxes[0].icon, QMessageBox::Information);
-        QCOMPARE(boxes[0].title, QString("Error loading readme"));
-        QCOMPARE(boxes[0].text, QString("The readme.txt file is missing from the program directory. "
+        QCOMPARE(dialogs->messages.size(), 1);
+        QCOMPARE(dialogs->messages[0].icon, QMessageBox::Information);
+        QCOMPARE(dialogs->messages[0].title, QString("Error loading readme"));
+        QCOMPARE(dialogs->messages[0].text, QString("The readme.txt file is missing from the program directory. "
                                         "Please reinstall the program to view the readme."));
         QVERIFY(!host->findChild<QPlainTextEdit *>("readmeViewer"));
     }
@@ -196,7 +185,7 @@ private slots:
         // Whatever the desktop has for text files, the text is shown: in the
         // program's own window, one window however often it is asked for.
         host->mnuReadme->trigger();
-        QVERIFY(boxes.isEmpty());
+        QVERIFY(dialogs->messages.isEmpty());
         auto *own = host->findChild<QPlainTextEdit *>("readmeViewer");
         QVERIFY(own);
         QVERIFY(own->isWindow());
@@ -227,8 +216,8 @@ private slots:
         QTemporaryDir dir;
         host->setMarkvaultPath(dir.filePath("markvault")); // nothing there
         host->mnuMarkvault_Click();
-        QCOMPARE(boxes.size(), 1);
-        QVERIFY(boxes[0].text.contains(dir.filePath("markvault")));
+        QCOMPARE(dialogs->messages.size(), 1);
+        QVERIFY(dialogs->messages[0].text.contains(dir.filePath("markvault")));
         QCOMPARE(OpenWindows, 1);
     }
 
@@ -308,9 +297,9 @@ private slots:
         });
         host->mnuInetOptions->trigger();
         QCOMPARE(views->cleared, (QStringList{"1011", "0000"}));
-        QCOMPARE(boxes.size(), 2);
-        QCOMPARE(boxes[0].text, QString("History cleared."));
-        QCOMPARE(boxes[1].text, QString("Nothing was selected to clear."));
+        QCOMPARE(dialogs->messages.size(), 2);
+        QCOMPARE(dialogs->messages[0].text, QString("History cleared."));
+        QCOMPARE(dialogs->messages[1].text, QString("Nothing was selected to clear."));
     }
 };
 

@@ -21,7 +21,7 @@ private slots:
 
     void startedWithAddresses()
     {
-        host = std::make_unique<frmMain>(*store, *views);
+        host = std::make_unique<frmMain>(*store, *views, *dialogs);
         host->Form_Load({"http://a.example/", "file:///tmp/b.html"});
         host->show();
         QCOMPARE(host->browserWindows().size(), 2);

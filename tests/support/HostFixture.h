@@ -6,6 +6,7 @@
 #include "favorites/core/FavoritesFile.h"
 #include "shell/core/Module1.h"
 #include "shell/ui/frmMain.h"
+#include "support/FakeDialogs.h"
 #include "support/FakeWebView.h"
 #include "support/MemorySettingsStore.h"
 
@@ -19,6 +20,7 @@ public:
     std::unique_ptr<QTemporaryDir> favoritesDir;
     std::unique_ptr<MemorySettingsStore> store;
     std::unique_ptr<FakeWebViewFactory> views;
+    std::unique_ptr<FakeDialogs> dialogs;
     std::unique_ptr<frmMain> host;
 
     // A freshly started process: shared state zero, empty store, no
@@ -27,6 +29,7 @@ public:
     {
         host.reset();
         views = std::make_unique<FakeWebViewFactory>();
+        dialogs = std::make_unique<FakeDialogs>();
         store = std::make_unique<MemorySettingsStore>();
         favoritesDir = std::make_unique<QTemporaryDir>();
         Module1::resetSharedState();
@@ -41,7 +44,7 @@ public:
     // until it is the active window, so that focus moves as it would for a user.
     frmMain *start(bool active = true, const QString &markvault = QString())
     {
-        host = std::make_unique<frmMain>(*store, *views);
+        host = std::make_unique<frmMain>(*store, *views, *dialogs);
         host->setMarkvaultPath(markvault);
         host->Form_Load();
         host->show();
@@ -60,5 +63,6 @@ public:
         host.reset();
         views.reset();
         store.reset();
+        dialogs.reset();
     }
 };

@@ -1,0 +1,77 @@
+#include "common/ui/SystemDialogs.h"
+
+#include "common/ui/FileDialogs.h"
+#include "common/ui/SignInDialog.h"
+
+#include <QCoreApplication>
+#include <QFileDialog>
+#include <QPrintDialog>
+#include <QTimer>
+
+void SystemDialogs::message(QWidget *parent, QMessageBox::Icon icon, const QString &title, const QString &text)
+{
+    QMessageBox box(icon, title, text, QMessageBox::Ok, parent);
+    box.setTextFormat(Qt::PlainText);
+    box.exec();
+}
+
+void SystemDialogs::messageWithoutWaiting(QWidget *parent, QMessageBox::Icon icon, const QString &title,
+                                          const QString &text, int closeAfterMs, std::function<void()> closed)
+{
+    auto *box = new QMessageBox(icon, title, text, QMessageBox::Ok, parent);
+    box->setTextFormat(Qt::PlainText);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setWindowModality(Qt::NonModal);
+    QObject::connect(box, &QMessageBox::finished, QCoreApplication::instance(), std::move(closed));
+    QTimer::singleShot(closeAfterMs, box, &QMessageBox::accept);
+    box->show();
+}
+
+bool SystemDialogs::ask(QWidget *parent, const QString &title, const QString &text)
+{
+    QMessageBox box(QMessageBox::Question, title, text, QMessageBox::Yes | QMessageBox::No, parent);
+    box.setTextFormat(Qt::PlainText);
+    box.setDefaultButton(QMessageBox::No);
+    return box.exec() == QMessageBox::Yes;
+}
+
+QString SystemDialogs::chooseFile(QWidget *parent, bool save, const QString &caption, const QString &suggested,
+                                  const QString &filter)
+{
+    QFileDialog dialog(parent, caption, suggested, filter);
+    dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    // Replacing a file is confirmed in the dialog itself.
+    dialog.setOption(QFileDialog::DontConfirmOverwrite, false);
+    FileDialogs::centreOver(&dialog, parent);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return QString();
+    return dialog.selectedFiles().constFirst();
+}
+
+QString SystemDialogs::openFile(QWidget *parent, const QString &caption, const QString &suggested,
+                                const QString &filter)
+{
+    return chooseFile(parent, false, caption, suggested, filter);
+}
+
+QString SystemDialogs::saveFile(QWidget *parent, const QString &caption, const QString &suggested,
+                                const QString &filter)
+{
+    return chooseFile(parent, true, caption, suggested, filter);
+}
+
+std::optional<SignInCredentials> SystemDialogs::signIn(QWidget *parent, const SignInRequest &request)
+{
+    SignInDialog dialog(request, parent);
+    FileDialogs::centreOver(&dialog, parent);
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    return dialog.credentials();
+}
+
+bool SystemDialogs::setUpPrinter(QWidget *parent, QPrinter *printer)
+{
+    QPrintDialog dialog(printer, parent);
+    return dialog.exec() == QDialog::Accepted;
+}
