@@ -1,5 +1,6 @@
 #include "browser/engine/LumenoPage.h"
 
+#include "browser/engine/PageBusyWatch.h"
 #include "browser/engine/QtWebView.h"
 #include "browser/engine/RefusalScript.h"
 #include "browser/engine/TypingScript.h"
@@ -52,7 +53,7 @@ void LumenoPage::javaScriptConsoleMessage(JavaScriptConsoleMessageLevel level, c
         }
         // Only the view's own page carries the script; a pop-up's cannot report.
         if (m_announces && TypingScript::isReport(message, m_owner->m_token)) {
-            m_owner->onTyped();
+            m_owner->m_busy->userTyped();
             return;
         }
     }

@@ -2,7 +2,9 @@
 
 #include "browser/core/SiteAnswers.h"
 #include "browser/engine/LumenoPage.h"
+#include "browser/engine/PageBusyWatch.h"
 #include "browser/engine/PagePrinter.h"
+#include "browser/engine/PageRest.h"
 #include "browser/engine/PageQuestions.h"
 #include "browser/engine/PopupWindow.h"
 #include "browser/engine/RefusalScript.h"
@@ -54,7 +56,8 @@ QtWebView::QtWebView(QWebEngineProfile *profile, SettingsStore &store, Dialogs &
       m_answers(answers), m_ownAnswers(answers ? nullptr : std::make_unique<SiteAnswers>())
 {
     setFocusPolicy(Qt::StrongFocus);
-    connect(profile, &QWebEngineProfile::downloadRequested, this, &QtWebView::onDownload);
+    m_rest = new PageRest(*this);
+    m_busy = new PageBusyWatch(profile, this);
     makePage();
 }
 
@@ -79,14 +82,7 @@ void QtWebView::makePage()
             [this](bool enabled) { emit CommandStateChange(CommandBack, enabled); });
     connect(m_page->action(QWebEnginePage::Forward), &QAction::enabledChanged, this,
             [this](bool enabled) { emit CommandStateChange(CommandForward, enabled); });
-    connect(m_page, &QWebEnginePage::loadStarted, this, [this] {
-        ++m_navigation;
-        // What the user typed went with the document it was typed into.
-        if (m_typed) {
-            m_typed = false;
-            emit BusyChanged();
-        }
-    });
+    connect(m_page, &QWebEnginePage::loadStarted, this, [this] { ++m_navigation; });
     connect(m_page, &QWebEnginePage::loadFinished, this, &QtWebView::onLoadFinished);
     // Fragment and pushState changes only show here.
     connect(m_page, &QWebEnginePage::urlChanged, this, &QtWebView::announce);
@@ -94,8 +90,8 @@ void QtWebView::makePage()
             [this](QWebEnginePage::RenderProcessTerminationStatus status, int) {
                 onRendererGone(status);
             });
-    connect(m_page, &QWebEnginePage::lifecycleStateChanged, this, &WebView::LifecycleChanged);
-    connect(m_page, &QWebEnginePage::recentlyAudibleChanged, this, &WebView::BusyChanged);
+    connect(m_page, &QWebEnginePage::lifecycleStateChanged, m_rest, &PageResting::stateChanged);
+    m_busy->watch(m_page);
     installRefusalScript();
     installTypingScript();
 }
@@ -109,6 +105,7 @@ void QtWebView::dropPage()
     m_questions = nullptr;
     delete m_printer;
     m_printer = nullptr;
+    m_busy->watch(nullptr);
     setFocusProxy(nullptr);
     // The page goes before the view it is shown in, and before its profile.
     m_view->setPage(nullptr);
@@ -119,36 +116,24 @@ void QtWebView::dropPage()
     giveBackFreedMemorySoon();
 }
 
-void QtWebView::letPageGo()
-{
-    // Where the page stood is all that is kept: its history, address and
-    // zoom; the engine's page and view go with everything they hold.
-    m_rest = Rest();
-    QDataStream out(&m_rest.history, QIODevice::WriteOnly);
-    out << *m_page->history();
-    m_rest.url = m_page->url();
-    m_rest.zoom = m_page->zoomFactor();
-    dropPage();
-    emit LifecycleChanged();
-}
-
 void QtWebView::bringPageBack()
 {
-    if (m_page)
-        return;
-    const Rest rest = std::exchange(m_rest, Rest());
-    makePage();
-    m_page->setZoomFactor(rest.zoom);
+    m_rest->bringBack();
+}
+
+void QtWebView::placePage()
+{
     m_questions->layout();
-    m_view->show();
-    // The same entry of the same history is loaded again.
-    if (!rest.history.isEmpty()) {
-        QDataStream in(rest.history);
-        in >> *m_page->history();
-    } else if (rest.url.isValid()) {
-        m_page->load(rest.url);
-    }
-    emit LifecycleChanged();
+}
+
+PageResting &QtWebView::resting()
+{
+    return *m_rest;
+}
+
+PageBusy &QtWebView::busy()
+{
+    return *m_busy;
 }
 
 QWebEngineView *QtWebView::engineView()
@@ -170,7 +155,7 @@ void QtWebView::clearHistory()
         return;
     }
     // A page let go comes back at its address, with nothing behind or ahead.
-    m_rest.history.clear();
+    m_rest->forgetHistory();
     emit CommandStateChange(CommandForward, false);
     emit CommandStateChange(CommandBack, false);
 }
@@ -292,7 +277,7 @@ void QtWebView::Navigate2(const QString &URL)
 
 QString QtWebView::LocationURL() const
 {
-    const QUrl url = !m_crashed.isEmpty() ? m_crashed : m_page ? m_page->url() : m_rest.url;
+    const QUrl url = !m_crashed.isEmpty() ? m_crashed : m_page ? m_page->url() : m_rest->address();
     // Empty is what the home-page setting takes for the start page, too.
     return isOwnPage(url) ? QString() : url.toString();
 }
@@ -399,86 +384,6 @@ void QtWebView::installTypingScript()
     m_page->scripts().insert(script);
 }
 
-void QtWebView::onTyped()
-{
-    if (m_typed)
-        return;
-    m_typed = true;
-    emit BusyChanged();
-}
-
-void QtWebView::onDownload(QWebEngineDownloadRequest *download)
-{
-    if (!m_page || download->page() != m_page)
-        return;
-    m_downloads.removeAll(nullptr);
-    m_downloads << download;
-    connect(download, &QWebEngineDownloadRequest::isFinishedChanged, this, &WebView::BusyChanged);
-    connect(download, &QObject::destroyed, this, &WebView::BusyChanged);
-    emit BusyChanged();
-}
-
-namespace {
-QWebEnginePage::LifecycleState toEngine(PageLifecycle::State state)
-{
-    switch (state) {
-    case PageLifecycle::State::Frozen:
-        return QWebEnginePage::LifecycleState::Frozen;
-    case PageLifecycle::State::Discarded:
-        return QWebEnginePage::LifecycleState::Discarded;
-    case PageLifecycle::State::Active:
-        break;
-    }
-    return QWebEnginePage::LifecycleState::Active;
-}
-} // namespace
-
-PageLifecycle::State QtWebView::lifecycle() const
-{
-    if (!m_page)
-        return PageLifecycle::State::Discarded;
-    switch (m_page->lifecycleState()) {
-    case QWebEnginePage::LifecycleState::Frozen:
-        return PageLifecycle::State::Frozen;
-    case QWebEnginePage::LifecycleState::Discarded:
-        return PageLifecycle::State::Discarded;
-    case QWebEnginePage::LifecycleState::Active:
-        break;
-    }
-    return PageLifecycle::State::Active;
-}
-
-void QtWebView::setLifecycle(PageLifecycle::State state)
-{
-    if (!m_page) {
-        if (state == PageLifecycle::State::Active)
-            bringPageBack();
-        return;
-    }
-    // The engine refuses to rest a page that is shown, with a warning; such a
-    // request is a mistake in the caller, not in the page.
-    if (state != PageLifecycle::State::Active && m_page->isVisible())
-        return;
-    // The engine's discarded page still holds most of a megabyte in this
-    // process; a page let go holds nothing. The crash notice and a page being
-    // printed are only discarded by the engine.
-    if (state == PageLifecycle::State::Discarded && m_crashed.isEmpty() && !m_printer->isBusy()) {
-        letPageGo();
-        return;
-    }
-    m_page->setLifecycleState(toEngine(state));
-}
-
-bool QtWebView::isBusy() const
-{
-    if (m_typed || (m_page && m_page->recentlyAudible()))
-        return true;
-    for (const QPointer<QWebEngineDownloadRequest> &d : m_downloads)
-        if (d && !d->isFinished())
-            return true;
-    return false;
-}
-
 void QtWebView::handleNewWindow(QWebEngineNewWindowRequest &request)
 {
     bool cancel = false;
@@ -527,5 +432,5 @@ void QtWebView::setZoomFactor(qreal factor)
 
 qreal QtWebView::zoomFactor() const
 {
-    return m_page ? m_page->zoomFactor() : m_rest.zoom;
+    return m_page ? m_page->zoomFactor() : m_rest->zoom();
 }

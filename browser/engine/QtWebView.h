@@ -9,13 +9,14 @@
 
 class Dialogs;
 class PagePrompts;
-class QWebEngineDownloadRequest;
 class QWebEngineNewWindowRequest;
 class QWebEngineProfile;
 class QWebEngineView;
 class SettingsStore;
 class LumenoPage;
+class PageBusyWatch;
 class PagePrinter;
+class PageRest;
 class PageQuestions;
 class SiteAnswers;
 
@@ -46,9 +47,8 @@ public:
     qreal zoomFactor() const override;
     void Print() override;
     void SaveAsPdf(const QString &path) override;
-    PageLifecycle::State lifecycle() const override;
-    void setLifecycle(PageLifecycle::State state) override;
-    bool isBusy() const override;
+    PageResting &resting() override;
+    PageBusy &busy() override;
 
     // Sets up how the engine runs; call before the application object exists.
     static void prepareEnvironment();
@@ -75,21 +75,21 @@ protected:
 
 private:
     friend class LumenoPage;
+    friend class PageRest;
     void announce(const QUrl &url);
     void onLoadFinished(bool ok);
     void emitHistoryState();
     void handleNewWindow(QWebEngineNewWindowRequest &request);
     void installRefusalScript();
     void installTypingScript();
-    void onTyped();
-    void onDownload(QWebEngineDownloadRequest *download);
     void onRendererGone(int status);
+    bool hasCrashed() const { return !m_crashed.isEmpty(); }
     // The engine's page and view, with what hangs on them, made and dropped.
     void makePage();
     void dropPage();
-    // A discarded page is let go: the engine objects go, where the page stood
-    // stays; it comes back when it is shown or used.
-    void letPageGo();
+    // Places the page's view below whatever its page asks.
+    void placePage();
+    // A page let go while it rested comes back to be shown or used.
     void bringPageBack();
 
     SettingsStore &m_store;
@@ -98,13 +98,8 @@ private:
     QWebEngineProfile *m_profile;
     QWebEngineView *m_view = nullptr;
     LumenoPage *m_page = nullptr;
-    // Where a page let go stood.
-    struct Rest {
-        QByteArray history;
-        QUrl url;
-        qreal zoom = 1.0;
-    };
-    Rest m_rest;
+    PageRest *m_rest;
+    PageBusyWatch *m_busy;
     QString m_documentTitle;
     QUrl m_announced;
     quint64 m_navigation = 0;
@@ -117,8 +112,4 @@ private:
     std::unique_ptr<SiteAnswers> m_ownAnswers;
     PageQuestions *m_questions = nullptr;
     PagePrinter *m_printer = nullptr;
-    // The user typed into the document shown.
-    bool m_typed = false;
-    // Downloads this page started, until they end.
-    QList<QPointer<QWebEngineDownloadRequest>> m_downloads;
 };

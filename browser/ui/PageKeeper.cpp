@@ -1,22 +1,25 @@
 #include "browser/ui/PageKeeper.h"
 
-#include "browser/ui/WebView.h"
+#include "browser/ui/PageActivity.h"
+
+#include <QWidget>
 
 #include <algorithm>
 
 using PageLifecycle::State;
 
-PageKeeper::PageKeeper(WebView *view) : QObject(view), m_view(view)
+PageKeeper::PageKeeper(QWidget *page, PageResting &resting, PageBusy &busy)
+    : QObject(page), m_page(page), m_resting(resting), m_busy(busy)
 {
     m_due.setSingleShot(true);
     connect(&m_due, &QTimer::timeout, this, &PageKeeper::evaluate);
     // Both arrive while a state is being set; look again once that is done.
-    connect(view, &WebView::LifecycleChanged, this, &PageKeeper::onLifecycleChanged, Qt::QueuedConnection);
-    connect(view, &WebView::BusyChanged, this, [this] {
+    connect(&resting, &PageResting::stateChanged, this, &PageKeeper::onLifecycleChanged, Qt::QueuedConnection);
+    connect(&busy, &PageBusy::busyChanged, this, [this] {
         m_refused = false;
         evaluate();
     }, Qt::QueuedConnection);
-    m_last = view->lifecycle();
+    m_last = resting.state();
 }
 
 void PageKeeper::setTimes(const PageLifecycle::Times &times)
@@ -43,9 +46,9 @@ void PageKeeper::setSight(Sight sight)
     // A covered page is hidden here; a hidden window hides its page itself.
     // Shown again before anything else, so the engine makes it active at once.
     if (sight == Sight::Seen)
-        m_view->show();
+        m_page->show();
     else if (sight == Sight::Covered)
-        m_view->hide();
+        m_page->hide();
     if (wasSeen)
         m_outOfSight.start();
     evaluate();
@@ -53,7 +56,7 @@ void PageKeeper::setSight(Sight sight)
 
 void PageKeeper::onLifecycleChanged()
 {
-    const State now = m_view->lifecycle();
+    const State now = m_resting.state();
     if (now == State::Frozen && m_last != State::Frozen)
         m_frozen.start();
     m_last = now;
@@ -64,16 +67,16 @@ void PageKeeper::evaluate()
 {
     PageLifecycle::Window w;
     w.inSight = m_sight == Sight::Seen;
-    w.busy = m_view->isBusy();
-    w.state = m_view->lifecycle();
+    w.busy = m_busy.isBusy();
+    w.state = m_resting.state();
     w.outOfSightMs = w.inSight ? 0 : m_outOfSight.elapsed();
     w.frozenMs = w.state == State::Frozen && m_frozen.isValid() ? m_frozen.elapsed() : 0;
     const State wanted = PageLifecycle::target(w, m_times, m_memoryShort);
     if (wanted != w.state) {
         if (m_refused)
             return;
-        m_view->setLifecycle(wanted);
-        if (m_view->lifecycle() != wanted)
+        m_resting.setState(wanted);
+        if (m_resting.state() != wanted)
             m_refused = true;
         // The change is reported; the next step is planned from there.
         return;

@@ -10,7 +10,9 @@
 #include <QTimer>
 
 
-class WebView;
+class PageBusy;
+class PageResting;
+class QWidget;
 
 class PageKeeper : public QObject
 {
@@ -22,8 +24,9 @@ public:
         Hidden,  // the window or its host is hidden, which stops its drawing
     };
 
-    // Lives as long as the view.
-    explicit PageKeeper(WebView *view);
+    // Lives as long as the page's widget, which it hides while the window
+    // is covered.
+    PageKeeper(QWidget *page, PageResting &resting, PageBusy &busy);
 
     void setTimes(const PageLifecycle::Times &times);
     void setSight(Sight sight);
@@ -34,7 +37,9 @@ private:
     void evaluate();
     void onLifecycleChanged();
 
-    WebView *m_view;
+    QWidget *m_page;
+    PageResting &m_resting;
+    PageBusy &m_busy;
     PageLifecycle::Times m_times;
     Sight m_sight = Sight::Seen;
     bool m_memoryShort = false;

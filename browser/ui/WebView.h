@@ -3,7 +3,7 @@
 // address and title, and six events. The window is written against this
 // alone; the real view runs Qt WebEngine, the tests run a scripted fake.
 #include "browser/core/Layout.h"
-#include "browser/core/PageLifecycle.h"
+#include "browser/ui/PageActivity.h"
 
 #include <QWidget>
 #include <functional>
@@ -55,13 +55,9 @@ public:
     // are told to the user by the view.
     virtual void SaveAsPdf(const QString &path) = 0;
     // How far the page rests while its window is out of sight (see
-    // PageLifecycle). A page that is shown is never frozen or discarded: the
-    // request is ignored, and showing a resting page makes it active.
-    virtual PageLifecycle::State lifecycle() const { return PageLifecycle::State::Active; }
-    virtual void setLifecycle(PageLifecycle::State state) { Q_UNUSED(state); }
-    // Whether the page is to go on running out of sight: it plays sound, a
-    // download it started is running, or it holds something the user typed.
-    virtual bool isBusy() const { return false; }
+    // PageLifecycle), and what keeps it running.
+    virtual PageResting &resting() = 0;
+    virtual PageBusy &busy() = 0;
 
     // Places the view in its window's client area, in twips.
     void Move(const TwipRect &r);
@@ -80,10 +76,6 @@ signals:
     // A page refused this many new windows itself (see setNewWindowsRefused).
     void NewWindowsRefused(int count);
     void PdfSaved(const QString &path, bool ok);
-    // lifecycle() changed.
-    void LifecycleChanged();
-    // isBusy() may have changed.
-    void BusyChanged();
 
 protected:
     // Makes the area where this view's page asks its questions.

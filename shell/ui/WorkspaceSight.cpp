@@ -38,7 +38,7 @@ WorkspaceSight::~WorkspaceSight()
 
 void WorkspaceSight::add(QWidget *window, WebView *view)
 {
-    auto *keeper = new PageKeeper(view);
+    auto *keeper = new PageKeeper(view, view->resting(), view->busy());
     keeper->setTimes(m_times);
     keeper->setMemoryShort(m_memoryShort);
     m_windows.append({window, keeper});

@@ -258,7 +258,7 @@ private slots:
         // The engine's page and view go, and the renderer with them; title,
         // address and history buttons stay.
         QTRY_VERIFY_WITH_TIMEOUT(!page, 5000);
-        QCOMPARE(w->wb->lifecycle(), PageLifecycle::State::Discarded);
+        QCOMPARE(w->wb->resting().state(), PageLifecycle::State::Discarded);
         QVERIFY(w->wb->findChildren<QWebEnginePage *>().isEmpty());
         QVERIFY(w->wb->findChildren<QWebEngineView *>().isEmpty());
         QTRY_VERIFY_WITH_TIMEOUT(!processRuns(renderer), 10000);
@@ -274,7 +274,7 @@ private slots:
         host->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(host.get()));
         w->Restore();
-        QCOMPARE(w->wb->lifecycle(), PageLifecycle::State::Active);
+        QCOMPARE(w->wb->resting().state(), PageLifecycle::State::Active);
         // The keys go to the page that came back, as they went to the one before.
         QTRY_VERIFY(QApplication::focusWidget() == pageView(w)
                     || pageView(w)->isAncestorOf(QApplication::focusWidget()));
@@ -308,14 +308,14 @@ private slots:
         const int asked = requestsFor("/second");
 
         w->Minimize();
-        QTRY_COMPARE_WITH_TIMEOUT(w->wb->lifecycle(), PageLifecycle::State::Discarded, 5000);
+        QTRY_COMPARE_WITH_TIMEOUT(w->wb->resting().state(), PageLifecycle::State::Discarded, 5000);
         QCOMPARE(w->wb->zoomFactor(), 1.5);
         // Meanwhile pop-ups are disabled and the history is cleared.
         host->mnuDisablePopups->trigger();
         QVERIFY(KillPopups);
         views->clearBrowsingData(true, false, false, false);
         QVERIFY(!w->cmdBack->isEnabled());
-        QCOMPARE(w->wb->lifecycle(), PageLifecycle::State::Discarded);
+        QCOMPARE(w->wb->resting().state(), PageLifecycle::State::Discarded);
 
         w->Restore();
         QWebEnginePage *page = pageOf(w);
@@ -337,7 +337,7 @@ private slots:
         QVERIFY(w);
         QWebEnginePage *page = pageOf(w);
         QTRY_VERIFY_WITH_TIMEOUT(page->recentlyAudible(), 20000);
-        QVERIFY(w->wb->isBusy());
+        QVERIFY(w->wb->busy().isBusy());
         w->Minimize();
         QTest::qWait(600);
         QCOMPARE(page->lifecycleState(), Lifecycle::Active);
@@ -356,7 +356,7 @@ private slots:
         evaluate(page, "var i = document.getElementById('i'); i.value = 'page';"
                        "i.dispatchEvent(new Event('input', {bubbles: true})); 1");
         QTest::qWait(300);
-        QVERIFY(!w->wb->isBusy());
+        QVERIFY(!w->wb->busy().isBusy());
 
         host->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(host.get()));
@@ -366,14 +366,14 @@ private slots:
         QTest::keyClicks(input, "abc");
         QTRY_COMPARE_WITH_TIMEOUT(evaluate(page, "document.getElementById('i').value").toString(),
                                   QString("pageabc"), 10000);
-        QTRY_VERIFY(w->wb->isBusy());
+        QTRY_VERIFY(w->wb->busy().isBusy());
         w->Minimize();
         QTest::qWait(600);
         QCOMPARE(page->lifecycleState(), Lifecycle::Active);
         // Another page replaces the form: nothing typed is left, so it rests.
         w->navigate(server.url("/first").toString());
         QTRY_COMPARE_WITH_TIMEOUT(page->lifecycleState(), Lifecycle::Frozen, 20000);
-        QVERIFY(!w->wb->isBusy());
+        QVERIFY(!w->wb->busy().isBusy());
     }
 
     void windowWithARunningDownloadIsNotFrozen()
@@ -386,7 +386,7 @@ private slots:
         QVERIFY(requested.wait(20000));
         auto *download = requested.first().first().value<QWebEngineDownloadRequest *>();
         QTRY_COMPARE_WITH_TIMEOUT(download->state(), QWebEngineDownloadRequest::DownloadInProgress, 10000);
-        QVERIFY(w->wb->isBusy());
+        QVERIFY(w->wb->busy().isBusy());
         w->Minimize();
         QTest::qWait(600);
         QCOMPARE(page->lifecycleState(), Lifecycle::Active);

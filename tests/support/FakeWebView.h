@@ -10,7 +10,10 @@
 class FakeWebView : public WebView
 {
 public:
-    explicit FakeWebView(QWidget *parent) : WebView(parent) { setFocusPolicy(Qt::StrongFocus); }
+    explicit FakeWebView(QWidget *parent) : WebView(parent), m_resting(*this), m_busy(*this)
+    {
+        setFocusPolicy(Qt::StrongFocus);
+    }
 
     void GoHome() override { calls << "GoHome"; }
     void GoBack() override { calls << "GoBack"; }
@@ -46,18 +49,18 @@ public:
     // discarded, and showing a resting one makes it active. Shown means shown
     // and not hidden since, also by a minimized host (which hides its
     // children without changing isVisible()).
-    PageLifecycle::State lifecycle() const override { return state; }
-    void setLifecycle(PageLifecycle::State wanted) override
+    PageResting &resting() override { return m_resting; }
+    PageBusy &busy() override { return m_busy; }
+    void setLifecycle(PageLifecycle::State wanted)
     {
         if (wanted != PageLifecycle::State::Active && shown)
             return;
         changeState(wanted);
     }
-    bool isBusy() const override { return busy; }
     void setBusy(bool on)
     {
-        busy = on;
-        emit BusyChanged();
+        isBusy = on;
+        emit m_busy.busyChanged();
     }
 
     // Raises the new-window event as a page would; returns whether it was refused.
@@ -75,7 +78,7 @@ public:
     QString url;
     QString title;
     PageLifecycle::State state = PageLifecycle::State::Active;
-    bool busy = false;
+    bool isBusy = false;
     bool shown = false;
     // Every state the page went through, in order.
     QList<PageLifecycle::State> states;
@@ -100,8 +103,25 @@ private:
             return;
         state = next;
         states << next;
-        emit LifecycleChanged();
+        emit m_resting.stateChanged();
     }
+
+    // The page keeper's view of the fields above.
+    struct Resting : PageResting
+    {
+        explicit Resting(FakeWebView &view) : view(view) {}
+        PageLifecycle::State state() const override { return view.state; }
+        void setState(PageLifecycle::State wanted) override { view.setLifecycle(wanted); }
+        FakeWebView &view;
+    };
+    struct Busy : PageBusy
+    {
+        explicit Busy(FakeWebView &view) : view(view) {}
+        bool isBusy() const override { return view.isBusy; }
+        FakeWebView &view;
+    };
+    Resting m_resting;
+    Busy m_busy;
 };
 
 class FakeWebViewFactory : public WebViewFactory
