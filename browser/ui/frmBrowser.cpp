@@ -399,15 +399,6 @@ void frmBrowser::wb_GotFocus()
     raise();
 }
 
-bool frmBrowser::Form_KeyDown(int KeyCode, Qt::KeyboardModifiers Shift)
-{
-    if (KeyCode == Qt::Key_F1)
-        m_host.showReadme();
-    if (KeyCode == Qt::Key_F4 && (Shift & ~Qt::KeypadModifier) == Qt::AltModifier)
-        m_host.closeHost();
-    return browserKey(KeyCode, Shift);
-}
-
 void frmBrowser::mnuPrint_Click()
 {
     wb->Print();

@@ -64,7 +64,8 @@ public:
     QSize minimumDragSize() const { return m_minDrag; }
 
     void Form_Resize();
-    // Returns whether the key was taken, so that nothing else sees it.
+    // The window's keys (see KeyMap); returns whether the key was taken, so
+    // that nothing else sees it.
     bool Form_KeyDown(int KeyCode, Qt::KeyboardModifiers Shift);
     void Form_GotFocus();
     void wb_GotFocus();
@@ -174,7 +175,6 @@ private:
     void buildMenus();
     void connectView();
     void buildFindBar();
-    bool browserKey(int key, Qt::KeyboardModifiers modifiers);
     // The page view in the area the layout gives it, less the find bar.
     void placeView(const TwipRect &area);
     QToolButton *stripButton(const char *name, const char *picture, const TwipRect &at, const QString &toolTip);

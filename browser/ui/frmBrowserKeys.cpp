@@ -5,6 +5,7 @@
 #include "browser/ui/AddressBox.h"
 #include "browser/ui/BrowserHost.h"
 #include "browser/ui/FindBar.h"
+#include "browser/ui/KeyMap.h"
 #include "browser/ui/WebView.h"
 #include "common/ui/Twips.h"
 
@@ -53,25 +54,28 @@ void frmBrowser::zoomIn() { wb->setZoomFactor(Zoom::larger(wb->zoomFactor())); }
 void frmBrowser::zoomOut() { wb->setZoomFactor(Zoom::smaller(wb->zoomFactor())); }
 void frmBrowser::zoomReset() { wb->setZoomFactor(Zoom::Normal); }
 
-bool frmBrowser::browserKey(int key, Qt::KeyboardModifiers modifiers)
+bool frmBrowser::Form_KeyDown(int KeyCode, Qt::KeyboardModifiers Shift)
 {
     if (m_unloaded)
         return false;
-    const QWidget *focus = QApplication::focusWidget();
-    const Qt::KeyboardModifiers m = modifiers & ~Qt::KeypadModifier;
-    const bool ctrl = m == Qt::ControlModifier;
-    const bool alt = m == Qt::AltModifier;
-    const bool none = m == Qt::NoModifier;
-
-    if ((ctrl && key == Qt::Key_L) || (none && key == Qt::Key_F6)) {
+    const std::optional<KeyMap::Command> command = KeyMap::commandFor(KeyCode, Shift);
+    if (!command)
+        return false;
+    switch (*command) {
+    case KeyMap::Command::ReadMe:
+        m_host.showReadme();
+        return true;
+    case KeyMap::Command::Quit:
+        m_host.closeHost();
+        return true;
+    case KeyMap::Command::FocusAddress:
         focusAddressBox();
         return true;
-    }
-    if ((none && key == Qt::Key_F5) || (ctrl && key == Qt::Key_R)) {
+    case KeyMap::Command::Reload:
         wb->Refresh();
         return true;
-    }
-    if (none && key == Qt::Key_Escape) {
+    case KeyMap::Command::Escape: {
+        const QWidget *focus = QApplication::focusWidget();
         if (findBar->isAncestorOf(focus)) {
             findBar->close();
             return true;
@@ -82,53 +86,40 @@ bool frmBrowser::browserKey(int key, Qt::KeyboardModifiers modifiers)
             wb->Stop();
         return false;
     }
-    if (alt && key == Qt::Key_Left) {
+    case KeyMap::Command::Back:
         wb->GoBack();
         return true;
-    }
-    if (alt && key == Qt::Key_Right) {
+    case KeyMap::Command::Forward:
         wb->GoForward();
         return true;
-    }
-    if (alt && key == Qt::Key_Home) {
+    case KeyMap::Command::Home:
         wb->GoHome();
         return true;
-    }
-    if (ctrl && (key == Qt::Key_W || key == Qt::Key_F4)) {
+    case KeyMap::Command::Close:
         cmdClose_Click();
         return true;
-    }
-    if (ctrl && key == Qt::Key_Tab) {
+    case KeyMap::Command::NextWindow:
         m_host.switchWindow(this, 1);
         return true;
-    }
-    if ((m == (Qt::ControlModifier | Qt::ShiftModifier)) && (key == Qt::Key_Backtab || key == Qt::Key_Tab)) {
+    case KeyMap::Command::PreviousWindow:
         m_host.switchWindow(this, -1);
         return true;
-    }
-    if (ctrl && key == Qt::Key_D) {
+    case KeyMap::Command::AddFavorite:
         mnuAddFav_Click();
         return true;
-    }
-    if (ctrl && key == Qt::Key_F) {
+    case KeyMap::Command::Find:
         findInPage();
         return true;
-    }
-    if (ctrl && key == Qt::Key_P) {
+    case KeyMap::Command::Print:
         mnuPrint_Click();
         return true;
-    }
-    // Ctrl++ comes as "+" with Shift on most layouts, or as "=" without it.
-    const bool ctrlAnyShift = (m & ~Qt::ShiftModifier) == Qt::ControlModifier;
-    if (ctrlAnyShift && (key == Qt::Key_Plus || key == Qt::Key_Equal)) {
+    case KeyMap::Command::ZoomIn:
         zoomIn();
         return true;
-    }
-    if (ctrlAnyShift && (key == Qt::Key_Minus || key == Qt::Key_Underscore)) {
+    case KeyMap::Command::ZoomOut:
         zoomOut();
         return true;
-    }
-    if (ctrl && key == Qt::Key_0) {
+    case KeyMap::Command::ZoomReset:
         zoomReset();
         return true;
     }

@@ -7,6 +7,8 @@
 #include "shell/core/Module1.h"
 #include "shell/core/Settings.h"
 #include "common/ui/Dialogs.h"
+#include "browser/ui/KeyMap.h"
+#include "shell/ui/ReadmeViewer.h"
 #include "shell/ui/StatusBar.h"
 #include "shell/ui/WorkspaceSight.h"
 #include "favorites/ui/frmEditFavs.h"
@@ -66,8 +68,13 @@ frmMain::frmMain(SettingsStore &store, WebViewFactory &views, Dialogs &dialogs, 
     Timer1->start();
 
     // Keys pressed in a browser window reach that window before the control
-    // that has the focus.
-    qApp->installEventFilter(this);
+    // that has the focus; elsewhere in the host only F1 is the program's.
+    m_keys = new KeyMap(this, [this](KeyMap::Command command) {
+        if (command != KeyMap::Command::ReadMe)
+            return false;
+        mnuReadme_Click();
+        return true;
+    });
     Forms::add(this);
 
     // Settings that cannot be stored are kept for this run; the user hears of
@@ -93,7 +100,6 @@ frmMain::frmMain(SettingsStore &store, WebViewFactory &views, Dialogs &dialogs, 
 frmMain::~frmMain()
 {
     m_store.setSaveFailedHandler({});
-    qApp->removeEventFilter(this);
     Forms::remove(this);
     for (LoadedForm *form : Forms::loaded()) {
         if (form->formWidget() && isAncestorOf(form->formWidget()))
@@ -442,53 +448,7 @@ void frmMain::mnuReadme_Click()
                                          "Please reinstall the program to view the readme."));
         return;
     }
-    // Our own viewer: the desktop's may report success and show nothing (a
-    // text viewer that needs a terminal), and the program cannot tell.
-    showTextFile(path);
-}
-
-namespace {
-// A read-only text window that Esc closes, as a dialog would.
-class TextViewer : public QPlainTextEdit
-{
-public:
-    using QPlainTextEdit::QPlainTextEdit;
-
-protected:
-    void keyPressEvent(QKeyEvent *event) override
-    {
-        if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier)
-            close();
-        else
-            QPlainTextEdit::keyPressEvent(event);
-    }
-};
-} // namespace
-
-void frmMain::showTextFile(const QString &path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        m_dialogs.message(this, QMessageBox::Warning, QStringLiteral("Read Me"),
-                          QStringLiteral("\"%1\" could not be read: %2.").arg(path, file.errorString()));
-        return;
-    }
-    // One viewer, brought forward again with the text as it is now.
-    auto *viewer = findChild<QPlainTextEdit *>(QStringLiteral("readmeViewer"));
-    if (!viewer) {
-        viewer = new TextViewer(this);
-        viewer->setObjectName(QStringLiteral("readmeViewer"));
-        viewer->setWindowFlag(Qt::Window);
-        viewer->setAttribute(Qt::WA_DeleteOnClose);
-        viewer->setWindowTitle(QStringLiteral("readme.txt - Lumeno 2.0"));
-        viewer->setReadOnly(true);
-        viewer->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
-        viewer->resize(680, 520);
-    }
-    viewer->setPlainText(QString::fromUtf8(file.readAll()));
-    viewer->show();
-    viewer->raise();
-    viewer->activateWindow();
+    ReadmeViewer::showFile(this, path, m_dialogs);
 }
 
 void frmMain::mnuWebSupport_Click()
@@ -531,6 +491,7 @@ void frmMain::Unload()
     if (m_unloaded)
         return;
     m_unloaded = true;
+    m_keys->stop();
     // Stored sizes change only when the user changed the size: a size that
     // was fitted to this screen at start-up leaves the stored one as it was.
     if (size() != m_loadedSize) {
@@ -560,26 +521,4 @@ void frmMain::Unload()
                                         if (host)
                                             emit host->unloaded();
                                     });
-}
-
-bool frmMain::eventFilter(QObject *watched, QEvent *event)
-{
-    if (event->type() == QEvent::KeyPress && !m_unloaded) {
-        // A key event travels up from the focused widget; take it once, at
-        // its first receiver. Keys typed in another window (a dialog that a
-        // browser window opened, a viewer) are that window's own.
-        QWidget *focus = QApplication::focusWidget();
-        if (watched == focus && focus->window() == this) {
-            auto *key = static_cast<QKeyEvent *>(event);
-            if (frmBrowser *window = frmBrowser::containing(focus)) {
-                // A browser's keys are taken here, before the page or the
-                // box that has the focus sees them.
-                if (window->Form_KeyDown(key->key(), key->modifiers()))
-                    return true;
-            }
-            else if (key->key() == Qt::Key_F1)
-                mnuReadme_Click();
-        }
-    }
-    return QMainWindow::eventFilter(watched, event);
 }

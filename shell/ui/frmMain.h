@@ -11,6 +11,7 @@
 #include <functional>
 
 class Dialogs;
+class KeyMap;
 class QAction;
 class QMenu;
 class QTimer;
@@ -133,7 +134,6 @@ signals:
 
 protected:
     void closeEvent(QCloseEvent *event) override;
-    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void buildMenus();
@@ -143,7 +143,6 @@ private:
     void windowsChanged();
     // Brings the stored size within the screen's free area.
     void fitToScreen();
-    void showTextFile(const QString &path);
 
     SettingsStore &m_store;
     WebViewFactory &m_views;
@@ -155,6 +154,7 @@ private:
     // The downloads of this run, when the views can download.
     frmDownloads *m_downloads = nullptr;
     WorkspaceSight *m_sight;
+    KeyMap *m_keys;
     // Where the next window that is not the first one is shown.
     int m_cascade = 0;
     bool m_unloaded = false;

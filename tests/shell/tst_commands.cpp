@@ -170,6 +170,15 @@ private slots:
         QCOMPARE(dialogs->messages[0].text, QString("The readme.txt file is missing from the program directory. "
                                         "Please reinstall the program to view the readme."));
         QVERIFY(!host->findChild<QPlainTextEdit *>("readmeViewer"));
+
+        // A read-me that opens but cannot be read (the kernel refuses to read
+        // this file at its start) is told, not shown empty or cut short.
+        QVERIFY(QFile::link("/proc/self/mem", favoritesDir->filePath("readme.txt")));
+        host->mnuReadme->trigger();
+        QCOMPARE(dialogs->messages.size(), 2);
+        QCOMPARE(dialogs->messages[1].title, QString("Read Me"));
+        QVERIFY(dialogs->messages[1].text.contains(favoritesDir->filePath("readme.txt")));
+        QVERIFY(!host->findChild<QPlainTextEdit *>("readmeViewer"));
     }
 
     void readMePresentInADirectoryWithBlanks()

@@ -1,0 +1,98 @@
+#include "browser/ui/KeyMap.h"
+
+#include "browser/ui/frmBrowser.h"
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <iterator>
+
+namespace {
+enum class Match {
+    Exactly,     // these modifiers and no others
+    ShiftOrNot,  // Ctrl++ comes as "+" with Shift on most layouts, as "=" without
+    Any,         // whatever is held with it
+};
+
+struct Binding
+{
+    int key;
+    Qt::KeyboardModifiers modifiers;
+    Match match;
+    KeyMap::Command command;
+};
+
+using C = KeyMap::Command;
+constexpr Qt::KeyboardModifiers None = Qt::NoModifier;
+constexpr Qt::KeyboardModifiers Ctrl = Qt::ControlModifier;
+constexpr Qt::KeyboardModifiers Alt = Qt::AltModifier;
+const Qt::KeyboardModifiers CtrlShift = Qt::ControlModifier | Qt::ShiftModifier;
+
+const Binding bindings[] = {
+    {Qt::Key_F1, None, Match::Any, C::ReadMe},
+    {Qt::Key_F4, Alt, Match::Exactly, C::Quit},
+    {Qt::Key_L, Ctrl, Match::Exactly, C::FocusAddress},
+    {Qt::Key_F6, None, Match::Exactly, C::FocusAddress},
+    {Qt::Key_F5, None, Match::Exactly, C::Reload},
+    {Qt::Key_R, Ctrl, Match::Exactly, C::Reload},
+    {Qt::Key_Escape, None, Match::Exactly, C::Escape},
+    {Qt::Key_Left, Alt, Match::Exactly, C::Back},
+    {Qt::Key_Right, Alt, Match::Exactly, C::Forward},
+    {Qt::Key_Home, Alt, Match::Exactly, C::Home},
+    {Qt::Key_W, Ctrl, Match::Exactly, C::Close},
+    {Qt::Key_F4, Ctrl, Match::Exactly, C::Close},
+    {Qt::Key_Tab, Ctrl, Match::Exactly, C::NextWindow},
+    {Qt::Key_Tab, CtrlShift, Match::Exactly, C::PreviousWindow},
+    {Qt::Key_Backtab, CtrlShift, Match::Exactly, C::PreviousWindow},
+    {Qt::Key_D, Ctrl, Match::Exactly, C::AddFavorite},
+    {Qt::Key_F, Ctrl, Match::Exactly, C::Find},
+    {Qt::Key_P, Ctrl, Match::Exactly, C::Print},
+    {Qt::Key_Plus, Ctrl, Match::ShiftOrNot, C::ZoomIn},
+    {Qt::Key_Equal, Ctrl, Match::ShiftOrNot, C::ZoomIn},
+    {Qt::Key_Minus, Ctrl, Match::ShiftOrNot, C::ZoomOut},
+    {Qt::Key_Underscore, Ctrl, Match::ShiftOrNot, C::ZoomOut},
+    {Qt::Key_0, Ctrl, Match::Exactly, C::ZoomReset},
+};
+} // namespace
+
+std::optional<KeyMap::Command> KeyMap::commandFor(int key, Qt::KeyboardModifiers modifiers)
+{
+    // The keypad's keys are the same keys.
+    const Qt::KeyboardModifiers m = modifiers & ~Qt::KeypadModifier;
+    for (const Binding &b : bindings) {
+        if (b.key != key)
+            continue;
+        const bool matches = b.match == Match::Any
+                             || (b.match == Match::Exactly && m == b.modifiers)
+                             || (b.match == Match::ShiftOrNot && (m & ~Qt::ShiftModifier) == b.modifiers);
+        if (matches)
+            return b.command;
+    }
+    return std::nullopt;
+}
+
+KeyMap::KeyMap(QWidget *host, std::function<bool(Command)> hostCommand)
+    : QObject(host), m_host(host), m_hostCommand(std::move(hostCommand))
+{
+    qApp->installEventFilter(this);
+}
+
+KeyMap::~KeyMap()
+{
+    qApp->removeEventFilter(this);
+}
+
+bool KeyMap::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() != QEvent::KeyPress || m_stopped)
+        return false;
+    // A key event travels up from the focused widget; take it once, at its
+    // first receiver, and only in the host's own window.
+    QWidget *focus = QApplication::focusWidget();
+    if (watched != focus || focus->window() != m_host->window())
+        return false;
+    auto *key = static_cast<QKeyEvent *>(event);
+    if (frmBrowser *window = frmBrowser::containing(focus))
+        return window->Form_KeyDown(key->key(), key->modifiers());
+    const std::optional<Command> command = commandFor(key->key(), key->modifiers());
+    return command && m_hostCommand && m_hostCommand(*command);
+}
