@@ -1,36 +1,32 @@
 #include "shell/ui/frmMain.h"
 
-#include "browser/core/PageLifecycle.h"
-#include "browser/ui/frmBrowser.h"
 #include "browser/core/Layout.h"
+#include "browser/core/PageLifecycle.h"
+#include "browser/ui/KeyMap.h"
 #include "browser/ui/WebView.h"
+#include "browser/ui/frmBrowser.h"
+#include "common/ui/Dialogs.h"
+#include "downloads/core/DownloadList.h"
+#include "downloads/ui/frmDownloads.h"
+#include "favorites/ui/frmEditFavs.h"
 #include "shell/core/Module1.h"
 #include "shell/core/Settings.h"
-#include "common/ui/Dialogs.h"
-#include "browser/ui/KeyMap.h"
+#include "shell/ui/HostWindows.h"
 #include "shell/ui/ReadmeViewer.h"
+#include "shell/ui/SaveFailureReport.h"
+#include "shell/ui/ScreenFit.h"
 #include "shell/ui/StatusBar.h"
 #include "shell/ui/WorkspaceSight.h"
-#include "favorites/ui/frmEditFavs.h"
 #include "shell/ui/frmAbout.h"
-#include "downloads/ui/frmDownloads.h"
 #include "shell/ui/frmInternetOptions.h"
-#include "downloads/core/DownloadList.h"
 
-#include <QApplication>
 #include <QCloseEvent>
-#include <QFontDatabase>
-#include <QFile>
-#include <QPlainTextEdit>
-#include <QProcess>
-#include <QUrl>
+#include <QCoreApplication>
 #include <QFileInfo>
-#include <QGuiApplication>
-#include <QKeyEvent>
 #include <QLayout>
-#include <QScreen>
 #include <QLocale>
 #include <QMenuBar>
+#include <QProcess>
 #include <QTime>
 #include <QTimer>
 
@@ -44,6 +40,7 @@ frmMain::frmMain(SettingsStore &store, WebViewFactory &views, Dialogs &dialogs, 
       m_views(views),
       m_dialogs(dialogs),
       m_workspace(new QWidget(this)),
+      m_windows(m_workspace),
       m_markvaultPath(QStringLiteral("/opt/Markvault/markvault")),
       m_programDir(QCoreApplication::applicationDirPath())
 {
@@ -77,29 +74,11 @@ frmMain::frmMain(SettingsStore &store, WebViewFactory &views, Dialogs &dialogs, 
     });
     Forms::add(this);
 
-    // Settings that cannot be stored are kept for this run; the user hears of
-    // it once, with the file and the reason.
-    m_store.setSaveFailedHandler([this](const SettingsStore::SaveFailure &failure) {
-        if (m_saveFailureReported)
-            return;
-        m_saveFailureReported = true;
-        const QString told = QStringLiteral("Lumeno could not save its settings to \"%1\": %2.")
-                                 .arg(failure.file, failure.reason);
-        // While the program ends, the telling must not hold the end up: it is
-        // told once the windows are gone (see Unload).
-        if (m_unloaded) {
-            m_failureAtEnd = told;
-            return;
-        }
-        m_dialogs.message(this, QMessageBox::Warning, QStringLiteral("Settings"),
-                          told + QStringLiteral("\n\nIt goes on with them until it ends, but they will "
-                                                "not be there at its next start."));
-    });
+    m_saveFailures = std::make_unique<SaveFailureReport>(m_store, m_dialogs, this);
 }
 
 frmMain::~frmMain()
 {
-    m_store.setSaveFailedHandler({});
     Forms::remove(this);
     for (LoadedForm *form : Forms::loaded()) {
         if (form->formWidget() && isAncestorOf(form->formWidget()))
@@ -189,20 +168,7 @@ void frmMain::openHandedOver(const QStringList &addresses)
 
 void frmMain::fitToScreen()
 {
-    // A size stored on another screen, or damaged, must not put the status
-    // bar out of reach nor leave no room for a window. The window manager's
-    // frame is not known before the first show: room is left for a usual one.
-    const QScreen *on = screen() ? screen() : QGuiApplication::primaryScreen();
-    if (on) {
-        const QSize frame(16, 48);
-        const QSize room = on->availableGeometry().size() - frame;
-        const QSize smallest = QSize(480, 360).expandedTo(minimumSizeHint()).boundedTo(room);
-        resize(size().boundedTo(room).expandedTo(smallest));
-        const QRect area = on->availableGeometry();
-        if (!area.contains(QRect(pos(), size() + frame)))
-            move(area.topLeft() + QPoint((area.width() - width() - frame.width()) / 2,
-                                         (area.height() - height() - frame.height()) / 2));
-    }
+    ScreenFit::fit(this);
     m_loadedSize = size();
     // The workspace takes its size now, so the first window is fitted to it.
     if (layout())
@@ -229,30 +195,15 @@ void frmMain::setHeight(qint32 twips)
     resize(width(), Layout::toPixels(twips));
 }
 
-QPoint frmMain::nextPosition()
-{
-    // Where a new window appears before anything else moves it: cascading
-    // down from the first position, starting over at the workspace's edge.
-    // Its own load may still move it home when its stored size is too small.
-    const int step = 24;
-    m_cascade = m_windows.isEmpty() ? 0 : m_cascade + 1;
-    QPoint at(4 + step * m_cascade, 4 + step * m_cascade);
-    if (at.x() + 135 > m_workspace->width() || at.y() + 80 > m_workspace->height()) {
-        m_cascade = 1;
-        at = QPoint(4 + step, 4 + step);
-    }
-    return at;
-}
-
 frmBrowser *frmMain::openWindow(const QString &address, Placement placement)
 {
     auto *window = new frmBrowser(*this, m_views, m_workspace);
-    window->move(nextPosition());
+    window->move(m_windows.nextPosition());
     window->Form_Load();
     window->show();
     if (placement == Placement::HomeIfFirst && m_windows.isEmpty())
         window->MoveTo(Layout::HomeLeft, Layout::HomeTop);
-    m_windows << window;
+    m_windows.add(window);
     m_sight->add(window, window->wb);
     windowsChanged();
     if (!address.isEmpty())
@@ -269,23 +220,12 @@ frmBrowser *frmMain::OpenBrowserWindow()
 
 QList<frmBrowser *> frmMain::browserWindows() const
 {
-    QList<frmBrowser *> list;
-    for (const QPointer<frmBrowser> &window : m_windows)
-        if (window)
-            list << window;
-    return list;
+    return m_windows.list();
 }
 
 void frmMain::switchWindow(frmBrowser *from, int step)
 {
-    const QList<frmBrowser *> windows = browserWindows();
-    const qsizetype at = windows.indexOf(from);
-    if (at < 0 || windows.size() < 2)
-        return;
-    const qsizetype n = windows.size();
-    frmBrowser *next = windows[((at + step) % n + n) % n];
-    next->raise();
-    next->focusPage();
+    m_windows.switchFrom(from, step);
 }
 
 void frmMain::editFavorites(frmBrowser *from)
@@ -297,14 +237,13 @@ void frmMain::editFavorites(frmBrowser *from)
 
 void frmMain::browserWindowClosed(frmBrowser *window)
 {
-    m_windows.removeAll(window);
+    m_windows.remove(window);
     windowsChanged();
 }
 
 void frmMain::windowsChanged()
 {
-    m_windows.removeAll(nullptr);
-    OpenWindows = qint32(qMin<qsizetype>(m_windows.size(), std::numeric_limits<qint32>::max()));
+    OpenWindows = qint32(qMin<qsizetype>(m_windows.count(), std::numeric_limits<qint32>::max()));
     showOpenWindows();
 }
 
@@ -379,13 +318,7 @@ QString frmMain::supportPage()
 
 frmBrowser *frmMain::frontWindow() const
 {
-    const QObjectList &stack = m_workspace->children();
-    for (auto it = stack.crbegin(); it != stack.crend(); ++it) {
-        auto *window = qobject_cast<frmBrowser *>(*it);
-        if (window && window->isVisible())
-            return window;
-    }
-    return nullptr;
+    return m_windows.front();
 }
 
 void frmMain::mnuMinimizeWindow_Click()
@@ -397,24 +330,9 @@ void frmMain::mnuMinimizeWindow_Click()
 void frmMain::mnuWindow_AboutToShow()
 {
     qDeleteAll(mnuWindowItems);
-    mnuWindowItems.clear();
-    const QList<frmBrowser *> windows = browserWindows();
-    for (qsizetype i = 0; i < windows.size(); ++i) {
-        frmBrowser *window = windows[i];
-        // The first nine can be picked by their number.
-        QString text = (i < 9 ? QStringLiteral("&%1 ") : QStringLiteral("%1 ")).arg(i + 1)
-                     + window->menuCaption();
-        if (window->isMinimizedInHost())
-            text += QStringLiteral(" (minimized)");
-        auto *item = new QAction(text, mnuWindow);
-        connect(item, &QAction::triggered, this, [this, window = QPointer<frmBrowser>(window)] {
-            if (window)
-                mnuWindowItem_Click(window);
-        });
-        mnuWindowItems << item;
-    }
+    mnuWindowItems = m_windows.menuItems(mnuWindow, [this](frmBrowser *window) { mnuWindowItem_Click(window); });
     mnuWindow->addActions(mnuWindowItems);
-    sep4->setVisible(!windows.isEmpty());
+    sep4->setVisible(!mnuWindowItems.isEmpty());
 }
 
 void frmMain::mnuWindowItem_Click(frmBrowser *window)
@@ -492,6 +410,7 @@ void frmMain::Unload()
         return;
     m_unloaded = true;
     m_keys->stop();
+    m_saveFailures->programEnds();
     // Stored sizes change only when the user changed the size: a size that
     // was fitted to this screen at start-up leaves the stored one as it was.
     if (size() != m_loadedSize) {
@@ -506,19 +425,12 @@ void frmMain::Unload()
     }
     Forms::remove(this);
     Timer1->stop();
-    if (m_failureAtEnd.isEmpty()) {
-        emit unloaded();
-        return;
-    }
-    // The sizes could not be stored: said on the way out, in a box that
-    // closes by itself, and the program ends with it whatever the answer.
-    qWarning("%s", qPrintable(m_failureAtEnd));
-    hide();
-    m_dialogs.messageWithoutWaiting(nullptr, QMessageBox::Warning, QStringLiteral("Settings"),
-                                    m_failureAtEnd + QStringLiteral("\n\nLumeno ends now; the window sizes "
-                                                                    "of this run are not kept."),
-                                    15000, [host = QPointer<frmMain>(this)] {
-                                        if (host)
-                                            emit host->unloaded();
-                                    });
+    // A failure to store the sizes is told on the way out, without holding
+    // the end up.
+    if (!m_saveFailures->isEmpty())
+        hide();
+    m_saveFailures->finish([host = QPointer<frmMain>(this)] {
+        if (host)
+            emit host->unloaded();
+    });
 }

@@ -4,14 +4,17 @@
 // counts and the clock.
 #include "browser/ui/BrowserHost.h"
 #include "common/ui/Forms.h"
+#include "shell/ui/HostWindows.h"
 
 #include <QList>
 #include <QMainWindow>
 #include <QPointer>
 #include <functional>
+#include <memory>
 
 class Dialogs;
 class KeyMap;
+class SaveFailureReport;
 class QAction;
 class QMenu;
 class QTimer;
@@ -137,8 +140,6 @@ protected:
 
 private:
     void buildMenus();
-    // Where the next window appears: cascading from the first position.
-    QPoint nextPosition();
     // OpenWindows is the size of the list, and the panel shows it.
     void windowsChanged();
     // Brings the stored size within the screen's free area.
@@ -150,17 +151,13 @@ private:
     QWidget *m_workspace;
     QString m_markvaultPath;
     QString m_programDir;
-    QList<QPointer<frmBrowser>> m_windows;
+    HostWindows m_windows;
     // The downloads of this run, when the views can download.
     frmDownloads *m_downloads = nullptr;
     WorkspaceSight *m_sight;
     KeyMap *m_keys;
-    // Where the next window that is not the first one is shown.
-    int m_cascade = 0;
     bool m_unloaded = false;
-    bool m_saveFailureReported = false;
-    // A failure to save met while the program ends, told on the way out.
-    QString m_failureAtEnd;
+    std::unique_ptr<SaveFailureReport> m_saveFailures;
     // The size the host had once its stored size was fitted to the screen.
     QSize m_loadedSize;
 };
