@@ -1,133 +1,113 @@
-// The favorites menu of a browser window.
-#include "browser/ui/frmBrowser.h"
+#include "browser/ui/FavoritesMenu.h"
 
-#include "browser/ui/WebView.h"
-#include "browser/ui/BrowserHost.h"
+#include "common/ui/MenuText.h"
 #include "common/ui/Dialogs.h"
 
-#include <QLabel>
 #include <QMenu>
 
-void frmBrowser::ClearFavoritesMenu()
+FavoritesMenu::FavoritesMenu(QWidget *window, Dialogs &dialogs) : m_window(window), m_dialogs(dialogs)
 {
-    // The items themselves follow the next read (see syncFavoriteItems).
-    m_itemsStale = true;
+    popUp = new QMenu(QStringLiteral("Popup"), window);
+    addFavorite = popUp->addAction(QStringLiteral("Add to Favorites"));
+    editFavorites = popUp->addAction(QStringLiteral("Edit Favorites"));
+    // The key is shown beside the item; the window's key handling does the
+    // work, so the item's own shortcut only acts while its menu is open.
+    addFavorite->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_D));
+    addFavorite->setShortcutContext(Qt::WidgetShortcut);
+    separator = popUp->addSeparator();
+    favorites = popUp->addMenu(QStringLiteral("Favorites"));
+    favorites->setObjectName(QStringLiteral("mnuFavorites"));
+    items << favorites->addSeparator();
+    m_emptyItem = favorites->addAction(QStringLiteral("(Empty)"));
+    m_emptyItem->setEnabled(false);
+    QObject::connect(favorites, &QMenu::aboutToShow, favorites, [this] { syncItems(); });
 }
 
-void frmBrowser::LoadFavoritesMenu()
+void FavoritesMenu::load()
 {
     const QString path = Favorites::FavoritesFilePath(Favorites::CurrentUserName());
     const Favorites::FileStamp stamp = Favorites::stampOf(path);
     // The menu already holds what an unchanged file holds.
-    if (stamp.exists && path == m_favoritesPath && stamp == m_favoritesStamp)
+    if (stamp.exists && path == m_path && stamp == m_stamp)
         return;
     QString error;
     QList<FavoriteEntry> entries = Favorites::ReadFavorites(&error);
     if (!error.isEmpty()) {
         // The menu keeps what it showed.
-        reportFavoritesError(error);
+        report(error);
         return;
     }
-    m_lastFavoritesError.clear();
-    m_favorites = std::move(entries);
-    m_favoritesPath = path;
-    m_favoritesStamp = Favorites::stampOf(path);
+    m_lastError.clear();
+    m_entries = std::move(entries);
+    m_path = path;
+    m_stamp = Favorites::stampOf(path);
     m_itemsStale = true;
 }
 
-void frmBrowser::reportFavoritesError(const QString &error)
+void FavoritesMenu::report(const QString &error)
 {
     // Once per failure: the box itself moves the focus, and its return would
     // bring the same failure round again.
-    if (error == m_lastFavoritesError)
+    if (error == m_lastError)
         return;
-    m_lastFavoritesError = error;
-    m_host.dialogs().message(this, QMessageBox::Warning, QStringLiteral("Favorites"), error);
+    m_lastError = error;
+    m_dialogs.message(m_window, QMessageBox::Warning, QStringLiteral("Favorites"), error);
 }
 
-QString frmBrowser::asMenuText(QString title)
-{
-    constexpr int longest = 120;
-    if (title.size() > longest)
-        title = title.left(longest - 1) + QChar(0x2026);
-    title.replace(QLatin1Char('\t'), QLatin1Char(' '));
-    title.replace(QLatin1Char('&'), QLatin1String("&&"));
-    return title;
-}
-
-void frmBrowser::syncFavoriteItems()
+void FavoritesMenu::syncItems()
 {
     if (!m_itemsStale)
         return;
     m_itemsStale = false;
-    const qsizetype n = m_favorites.size();
+    const qsizetype n = m_entries.size();
     const qsizetype wanted = n == 0 ? 1 : n + 1;
-    while (mnuFavorite.size() > wanted)
-        delete mnuFavorite.takeLast();
+    while (items.size() > wanted)
+        delete items.takeLast();
     // Items that exist already get the new texts; new ones are made complete
     // and handed to the menu in one go, which is much cheaper for long lists.
-    const qsizetype reused = mnuFavorite.size();
+    const qsizetype reused = items.size();
     for (qsizetype i = 0; i < qMin(reused, n); ++i) {
-        QAction *item = mnuFavorite[i];
+        QAction *item = items[i];
         item->setSeparator(false);
-        item->setText(asMenuText(m_favorites[i].Title));
-        item->setData(m_favorites[i].URL);
+        item->setText(asMenuText(m_entries[i].Title));
+        item->setData(m_entries[i].URL);
         item->setVisible(true);
     }
     QList<QAction *> added;
     added.reserve(wanted - reused);
     for (qsizetype i = reused; i < wanted; ++i) {
-        auto *item = new QAction(mnuFavorites);
+        auto *item = new QAction(favorites);
         if (i < n) {
-            item->setText(asMenuText(m_favorites[i].Title));
-            item->setData(m_favorites[i].URL);
+            item->setText(asMenuText(m_entries[i].Title));
+            item->setData(m_entries[i].URL);
         }
         added << item;
     }
-    mnuFavorite << added;
+    items << added;
     if (n == 0) {
-        mnuFavorite[0]->setSeparator(true);
+        items[0]->setSeparator(true);
         // A separator with a text is drawn as a heading: the title it had
         // as an item would stand above "(Empty)".
-        mnuFavorite[0]->setText(QString());
-        mnuFavorite[0]->setData(QVariant());
-        mnuFavorite[0]->setVisible(true);
+        items[0]->setText(QString());
+        items[0]->setData(QVariant());
+        items[0]->setVisible(true);
     } else {
-        mnuFavorite[n]->setVisible(false);
+        items[n]->setVisible(false);
     }
-    mnuFavorites->addActions(added);
+    favorites->addActions(added);
     m_emptyItem->setVisible(n == 0);
 }
 
-void frmBrowser::AddFavorite(const QString &address, const QString &title)
+void FavoritesMenu::add(const QString &address, const QString &title)
 {
     QString error;
     if (!Favorites::AppendFavorite(title, address, &error))
-        m_host.dialogs().message(this, QMessageBox::Warning, QStringLiteral("Favorites"), error);
-    ClearFavoritesMenu();
-    LoadFavoritesMenu();
+        m_dialogs.message(m_window, QMessageBox::Warning, QStringLiteral("Favorites"), error);
+    markStale();
+    load();
 }
 
-void frmBrowser::imgFavs_Click()
+QString FavoritesMenu::addressAt(int index) const
 {
-    // Directly below the picture, its left edge in line with the picture's.
-    mnuPopUp->popup(imgFavs->mapToGlobal(QPoint(0, imgFavs->height())));
-}
-
-void frmBrowser::mnuAddFav_Click()
-{
-    AddFavorite(wb->LocationURL(), wb->LocationName());
-}
-
-void frmBrowser::mnuEditFavs_Click()
-{
-    m_host.editFavorites(this);
-    ClearFavoritesMenu();
-    LoadFavoritesMenu();
-}
-
-void frmBrowser::mnuFavorite_Click(int Index)
-{
-    if (Index >= 0 && Index < mnuFavorite.size())
-        wb->Navigate2(mnuFavorite[Index]->data().toString());
+    return index >= 0 && index < items.size() ? items[index]->data().toString() : QString();
 }

@@ -1,54 +1,115 @@
-// The window's own sizable border: drawn, and dragged to resize.
+#include "browser/ui/TitleBar.h"
+
 #include "browser/ui/frmBrowser.h"
 
+#include <QApplication>
+#include <QLabel>
 #include <QMouseEvent>
-#include <QPainter>
-#include <qdrawutil.h>
 
 namespace {
 constexpr int BorderPx = Layout::BorderTwips / Layout::TwipsPerPixel;
 } // namespace
 
-void frmBrowser::paintEvent(QPaintEvent *)
+TitleBar::TitleBar(frmBrowser *window, QLabel *title) : QObject(window), m_window(window), m_title(title)
 {
-    QPainter p(this);
-    const QBrush face = palette().brush(QPalette::Button);
-    qDrawWinPanel(&p, rect(), palette(), false, &face);
+    window->setMouseTracking(true);
+    window->installEventFilter(this);
+    title->installEventFilter(this);
 }
 
-Qt::Edges frmBrowser::edgesAt(const QPoint &pos) const
+void TitleBar::follow(Qt::MouseButtons buttons, const QPoint &globalPos)
+{
+    QWidget *area = m_window->parentWidget();
+    if (buttons != Qt::LeftButton || !area) {
+        // Both buttons, or another one: no move.
+        m_following = false;
+        return;
+    }
+    m_following = true;
+    const QPoint at = area->mapFromGlobal(globalPos);
+    const QPoint held(qBound(0, at.x(), area->width() - 1), qBound(0, at.y(), area->height() - 1));
+    m_window->move(held - m_grabOffset);
+}
+
+bool TitleBar::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_title)
+        return onTitle(event);
+    if (watched == m_window)
+        return onBorder(event);
+    return false;
+}
+
+bool TitleBar::onTitle(QEvent *event)
+{
+    auto *mouse = static_cast<QMouseEvent *>(event);
+    switch (event->type()) {
+    case QEvent::MouseButtonPress:
+        // The title takes the mouse, as a caption would, and brings its
+        // window forward.
+        if (!m_window->isAncestorOf(QApplication::focusWidget()))
+            m_window->picStatus->setFocus(Qt::MouseFocusReason);
+        m_window->raise();
+        if (mouse->button() == Qt::LeftButton && m_window->parentWidget())
+            m_grabOffset = m_window->parentWidget()->mapFromGlobal(mouse->globalPosition().toPoint())
+                           - m_window->pos();
+        return true;
+    case QEvent::MouseMove:
+        m_window->lblTitle_MouseMove(mouse->buttons(), mouse->globalPosition().toPoint());
+        return true;
+    case QEvent::MouseButtonRelease:
+        if (mouse->button() == Qt::LeftButton)
+            m_following = false;
+        m_window->lblTitle_MouseUp(mouse->button());
+        return true;
+    case QEvent::MouseButtonDblClick:
+        if (mouse->button() == Qt::LeftButton)
+            m_window->lblTitle_DblClick();
+        return true;
+    default:
+        return false;
+    }
+}
+
+Qt::Edges TitleBar::edgesAt(const QPoint &pos) const
 {
     // Corners are a little larger than the border, as on a desktop window.
     const int corner = 12;
+    const int w = m_window->width(), h = m_window->height();
     Qt::Edges e;
-    if (pos.x() < BorderPx || (pos.x() < corner && (pos.y() < BorderPx || pos.y() >= height() - BorderPx)))
+    if (pos.x() < BorderPx || (pos.x() < corner && (pos.y() < BorderPx || pos.y() >= h - BorderPx)))
         e |= Qt::LeftEdge;
-    if (pos.x() >= width() - BorderPx
-        || (pos.x() >= width() - corner && (pos.y() < BorderPx || pos.y() >= height() - BorderPx)))
+    if (pos.x() >= w - BorderPx || (pos.x() >= w - corner && (pos.y() < BorderPx || pos.y() >= h - BorderPx)))
         e |= Qt::RightEdge;
-    if (pos.y() < BorderPx || (pos.y() < corner && (pos.x() < BorderPx || pos.x() >= width() - BorderPx)))
+    if (pos.y() < BorderPx || (pos.y() < corner && (pos.x() < BorderPx || pos.x() >= w - BorderPx)))
         e |= Qt::TopEdge;
-    if (pos.y() >= height() - BorderPx
-        || (pos.y() >= height() - corner && (pos.x() < BorderPx || pos.x() >= width() - BorderPx)))
+    if (pos.y() >= h - BorderPx || (pos.y() >= h - corner && (pos.x() < BorderPx || pos.x() >= w - BorderPx)))
         e |= Qt::BottomEdge;
     return e;
 }
 
-void frmBrowser::mousePressEvent(QMouseEvent *event)
+bool TitleBar::onBorder(QEvent *event)
 {
-    raise();
-    if (event->button() == Qt::LeftButton) {
-        m_dragEdges = edgesAt(event->position().toPoint());
-        m_dragStart = event->globalPosition().toPoint();
-        m_dragGeometry = geometry();
+    const QEvent::Type type = event->type();
+    if (type != QEvent::MouseButtonPress && type != QEvent::MouseMove && type != QEvent::MouseButtonRelease)
+        return false;
+    auto *mouse = static_cast<QMouseEvent *>(event);
+    if (type == QEvent::MouseButtonPress) {
+        m_window->raise();
+        if (mouse->button() == Qt::LeftButton) {
+            m_dragEdges = edgesAt(mouse->position().toPoint());
+            m_dragStart = mouse->globalPosition().toPoint();
+            m_dragGeometry = m_window->geometry();
+        }
+        return false;
     }
-    QWidget::mousePressEvent(event);
-}
-
-void frmBrowser::mouseMoveEvent(QMouseEvent *event)
-{
-    if (!(event->buttons() & Qt::LeftButton) || !m_dragEdges) {
-        const Qt::Edges e = edgesAt(event->position().toPoint());
+    if (type == QEvent::MouseButtonRelease) {
+        if (mouse->button() == Qt::LeftButton)
+            m_dragEdges = {};
+        return false;
+    }
+    if (!(mouse->buttons() & Qt::LeftButton) || !m_dragEdges) {
+        const Qt::Edges e = edgesAt(mouse->position().toPoint());
         Qt::CursorShape shape = Qt::ArrowCursor;
         if (e == (Qt::LeftEdge | Qt::TopEdge) || e == (Qt::RightEdge | Qt::BottomEdge))
             shape = Qt::SizeFDiagCursor;
@@ -58,10 +119,10 @@ void frmBrowser::mouseMoveEvent(QMouseEvent *event)
             shape = Qt::SizeHorCursor;
         else if (e & (Qt::TopEdge | Qt::BottomEdge))
             shape = Qt::SizeVerCursor;
-        setCursor(shape);
-        return;
+        m_window->setCursor(shape);
+        return true;
     }
-    const QPoint d = event->globalPosition().toPoint() - m_dragStart;
+    const QPoint d = mouse->globalPosition().toPoint() - m_dragStart;
     QRect g = m_dragGeometry;
     const int minW = qMax(1, m_minDrag.width());
     const int minH = qMax(1, m_minDrag.height());
@@ -73,13 +134,6 @@ void frmBrowser::mouseMoveEvent(QMouseEvent *event)
         g.setTop(qMin(g.top() + d.y(), g.bottom() - minH + 1));
     if (m_dragEdges & Qt::BottomEdge)
         g.setBottom(qMax(g.bottom() + d.y(), g.top() + minH - 1));
-    setGeometry(g);
+    m_window->setGeometry(g);
+    return true;
 }
-
-void frmBrowser::mouseReleaseEvent(QMouseEvent *event)
-{
-    if (event->button() == Qt::LeftButton)
-        m_dragEdges = {};
-    QWidget::mouseReleaseEvent(event);
-}
-

@@ -8,6 +8,7 @@
 #include "common/ui/FileDialogs.h"
 #include "common/ui/Twips.h"
 #include "browser/ui/BrowserHost.h"
+#include "browser/ui/TitleBar.h"
 
 #include <QApplication>
 #include <QDir>
@@ -34,13 +35,16 @@ TwipRect twipsOf(const QWidget *w)
 } // namespace
 
 frmBrowser::frmBrowser(BrowserHost &host, WebViewFactory &views, QWidget *parent)
-    : QWidget(parent), m_host(host), m_client(new QWidget(this))
+    : QWidget(parent), m_favoritesMenu(std::make_unique<FavoritesMenu>(this, host.dialogs())),
+      mnuPopUp(m_favoritesMenu->popUp), mnuAddFav(m_favoritesMenu->addFavorite),
+      mnuEditFavs(m_favoritesMenu->editFavorites), mnuSep1(m_favoritesMenu->separator),
+      mnuFavorites(m_favoritesMenu->favorites), mnuFavorite(m_favoritesMenu->items), m_host(host),
+      m_client(new QWidget(this))
 {
     // The design size, until the load gives the remembered one.
     resize(Layout::toPixels(Settings::DefaultWindowWidth),
            Layout::toPixels(Settings::DefaultWindowHeight));
     setFocusPolicy(Qt::ClickFocus);
-    setMouseTracking(true);
     setupPalettes();
     wb = views.create(m_client);
     buildTitleBar();
@@ -98,7 +102,7 @@ void frmBrowser::buildTitleBar()
 
     cmdClose->installEventFilter(this);
     connect(cmdClose, &QToolButton::clicked, this, &frmBrowser::cmdClose_Click);
-    lblTitle->installEventFilter(this);
+    m_titleBar = new TitleBar(this, lblTitle);
     imgFavs->installEventFilter(this);
     picStatus->installEventFilter(this);
 }
@@ -159,23 +163,8 @@ void frmBrowser::buildStrip()
 
 void frmBrowser::buildMenus()
 {
-    mnuPopUp = new QMenu(QStringLiteral("Popup"), this);
-    mnuAddFav = mnuPopUp->addAction(QStringLiteral("Add to Favorites"));
-    mnuEditFavs = mnuPopUp->addAction(QStringLiteral("Edit Favorites"));
-    // The key is shown beside the item; the window's key handling does the
-    // work (see frmBrowserKeys.cpp), so the item's own shortcut only acts
-    // while its menu is open.
-    mnuAddFav->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_D));
-    mnuAddFav->setShortcutContext(Qt::WidgetShortcut);
-    mnuSep1 = mnuPopUp->addSeparator();
-    mnuFavorites = mnuPopUp->addMenu(QStringLiteral("Favorites"));
-    mnuFavorites->setObjectName(QStringLiteral("mnuFavorites"));
-    mnuFavorite << mnuFavorites->addSeparator();
-    m_emptyItem = mnuFavorites->addAction(QStringLiteral("(Empty)"));
-    m_emptyItem->setEnabled(false);
     connect(mnuAddFav, &QAction::triggered, this, &frmBrowser::mnuAddFav_Click);
     connect(mnuEditFavs, &QAction::triggered, this, &frmBrowser::mnuEditFavs_Click);
-    connect(mnuFavorites, &QMenu::aboutToShow, this, &frmBrowser::syncFavoriteItems);
     connect(mnuFavorites, &QMenu::triggered, this, [this](QAction *item) {
         const int index = mnuFavorite.indexOf(item);
         if (index >= 0)
@@ -257,7 +246,7 @@ void frmBrowser::Form_Load()
     wb->setNewWindowsRefused(KillPopups);
     wb->GoHome();
     // Arms the size limit: the user's border drags stop at 135 x 80 pixels.
-    m_minDrag = QSize(Layout::toPixels(Layout::MinWidth), Layout::toPixels(Layout::MinHeight));
+    m_titleBar->setMinimumDragSize(QSize(Layout::toPixels(Layout::MinWidth), Layout::toPixels(Layout::MinHeight)));
     LoadFavoritesMenu();
 }
 
@@ -399,21 +388,46 @@ void frmBrowser::wb_GotFocus()
     raise();
 }
 
-void frmBrowser::mnuPrint_Click()
+void frmBrowser::ClearFavoritesMenu()
 {
-    wb->Print();
+    m_favoritesMenu->markStale();
 }
 
-void frmBrowser::mnuSavePdf_Click()
+void frmBrowser::LoadFavoritesMenu()
 {
-    // Named after the page, without what a file name cannot hold.
-    QString name = wb->DocumentTitle().simplified();
-    name.replace(QRegularExpression(QStringLiteral("[/\\\\:*?\"<>|\\x00-\\x1f]")), QStringLiteral("_"));
-    if (name.isEmpty() || name.startsWith(QLatin1Char('.')))
-        name = QStringLiteral("page") + name;
-    const QString suggested = QDir(FileDialogs::defaultFolder()).filePath(name.left(120) + QStringLiteral(".pdf"));
-    const QString path = m_host.dialogs().saveFile(this, QStringLiteral("Save as PDF"), suggested,
-                                                   QStringLiteral("PDF files (*.pdf)"));
-    if (!path.isEmpty())
-        wb->SaveAsPdf(path);
+    m_favoritesMenu->load();
+}
+
+void frmBrowser::syncFavoriteItems()
+{
+    m_favoritesMenu->syncItems();
+}
+
+void frmBrowser::AddFavorite(const QString &address, const QString &title)
+{
+    m_favoritesMenu->add(address, title);
+}
+
+void frmBrowser::imgFavs_Click()
+{
+    // Directly below the picture, its left edge in line with the picture's.
+    mnuPopUp->popup(imgFavs->mapToGlobal(QPoint(0, imgFavs->height())));
+}
+
+void frmBrowser::mnuAddFav_Click()
+{
+    AddFavorite(wb->LocationURL(), wb->LocationName());
+}
+
+void frmBrowser::mnuEditFavs_Click()
+{
+    m_host.editFavorites(this);
+    ClearFavoritesMenu();
+    LoadFavoritesMenu();
+}
+
+void frmBrowser::mnuFavorite_Click(int Index)
+{
+    if (Index >= 0 && Index < mnuFavorite.size())
+        wb->Navigate2(m_favoritesMenu->addressAt(Index));
 }

@@ -3,10 +3,11 @@
 // and the favorites picture, the navigation strip, and the page view below.
 // Geometry is kept in twips; the window draws its own sizable border.
 #include "browser/core/Layout.h"
-#include "favorites/core/FavoritesFile.h"
+#include "browser/ui/FavoritesMenu.h"
 #include "common/ui/Forms.h"
 
 #include <QWidget>
+#include <memory>
 
 class AddressBox;
 class FindBar;
@@ -14,6 +15,7 @@ class QAction;
 class QLabel;
 class QMenu;
 class QToolButton;
+class TitleBar;
 class WebView;
 class WebViewFactory;
 class BrowserHost;
@@ -21,6 +23,9 @@ class BrowserHost;
 class frmBrowser : public QWidget, public LoadedForm
 {
     Q_OBJECT
+    // Made first: the favorites menu members below are its.
+    std::unique_ptr<FavoritesMenu> m_favoritesMenu;
+
 public:
     frmBrowser(BrowserHost &host, WebViewFactory &views, QWidget *parent);
     ~frmBrowser() override;
@@ -61,7 +66,7 @@ public:
     // a tab no shortcut column, and a very long one is cut short.
     static QString asMenuText(QString text);
     // Size-limit for the user's border drags, in pixels; zero imposes nothing.
-    QSize minimumDragSize() const { return m_minDrag; }
+    QSize minimumDragSize() const;
 
     void Form_Resize();
     // The window's keys (see KeyMap); returns whether the key was taken, so
@@ -102,7 +107,7 @@ public:
     void mnuMinimize_Click();
     void lblCaption_Click();
     void picStatus_MouseUp(Qt::MouseButton Button, const QPoint &pos);
-    bool isDragging() const { return m_titleDrag; }
+    bool isDragging() const;
 
     QMenu *mnuSystem;
     QAction *mnuMinimize;
@@ -121,9 +126,8 @@ public:
     void mnuAddFav_Click();
     void mnuEditFavs_Click();
     void mnuFavorite_Click(int Index);
-    // Brings the submenu's items in line with the favorites last read; done
-    // when the submenu is about to show, so that a large list costs nothing
-    // until it is looked at.
+    // Brings the submenu's items in line with the favorites last read (see
+    // FavoritesMenu).
     void syncFavoriteItems();
 
     QMenu *mnuPopUp;
@@ -133,7 +137,7 @@ public:
     QMenu *mnuFavorites;
     // Element 0 always exists; after a build from N entries, 0 to N-1 hold
     // them and element N is hidden. Valid after syncFavoriteItems().
-    QList<QAction *> mnuFavorite;
+    QList<QAction *> &mnuFavorite;
 
     WebView *wb;
     QWidget *picStatus;
@@ -163,9 +167,6 @@ public:
 protected:
     void resizeEvent(QResizeEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
-    void mousePressEvent(QMouseEvent *event) override;
-    void mouseMoveEvent(QMouseEvent *event) override;
-    void mouseReleaseEvent(QMouseEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
@@ -179,30 +180,13 @@ private:
     void placeView(const TwipRect &area);
     QToolButton *stripButton(const char *name, const char *picture, const TwipRect &at, const QString &toolTip);
     void onFocusChanged(QWidget *old, QWidget *now);
-    Qt::Edges edgesAt(const QPoint &pos) const;
-
-    void reportFavoritesError(const QString &error);
 
     BrowserHost &m_host;
-    QList<FavoriteEntry> m_favorites;
-    bool m_itemsStale = true;
-    QString m_favoritesPath;
-    Favorites::FileStamp m_favoritesStamp;
-    QString m_lastFavoritesError;
-    // Shown under the separator of an empty list: a menu with nothing but a
-    // separator has no size, and once shown so this Qt never shows it again.
-    QAction *m_emptyItem = nullptr;
     QWidget *m_client;
-    QSize m_minDrag;
+    TitleBar *m_titleBar = nullptr;
     int m_resizeRuns = 0;
     // The size the window had once loaded and fitted to the workspace.
     QSize m_loadedSize;
     bool m_unloaded = false;
     bool m_minimized = false;
-    Qt::Edges m_dragEdges;
-    QPoint m_dragStart;
-    // A move by the title: where the mouse holds the window.
-    bool m_titleDrag = false;
-    QPoint m_grabOffset;
-    QRect m_dragGeometry;
 };

@@ -1,28 +1,28 @@
-// The drawn title bar, the window menu, and the other ways to the favorites.
+// The drawn title bar and frame, the window menu, and the other ways to the
+// favorites.
 #include "browser/ui/frmBrowser.h"
 
 #include "browser/ui/BrowserHost.h"
+#include "browser/ui/TitleBar.h"
+#include "browser/ui/WebView.h"
+#include "common/ui/Dialogs.h"
+#include "common/ui/FileDialogs.h"
+#include "common/ui/MenuText.h"
 
-#include <QCursor>
-#include <QLabel>
 #include <QApplication>
+#include <QCursor>
+#include <QDir>
+#include <QLabel>
 #include <QMenu>
+#include <QPainter>
+#include <QRegularExpression>
+#include <qdrawutil.h>
 #include <QMouseEvent>
 #include <QToolButton>
 
 void frmBrowser::lblTitle_MouseMove(Qt::MouseButtons Button, const QPoint &globalPos)
 {
-    QWidget *area = parentWidget();
-    if (Button != Qt::LeftButton || !area) {
-        // Both buttons, or another one: no move.
-        m_titleDrag = false;
-        return;
-    }
-    m_titleDrag = true;
-    // The window follows the mouse while the mouse stays inside the workspace.
-    const QPoint at = area->mapFromGlobal(globalPos);
-    const QPoint held(qBound(0, at.x(), area->width() - 1), qBound(0, at.y(), area->height() - 1));
-    move(held - m_grabOffset);
+    m_titleBar->follow(Button, globalPos);
 }
 
 void frmBrowser::lblTitle_DblClick()
@@ -77,7 +77,7 @@ void frmBrowser::Restore()
 QString frmBrowser::menuCaption() const
 {
     const QString title = lblTitle->text();
-    return asMenuText(title.isEmpty() ? currentAddress() : title);
+    return ::asMenuText(title.isEmpty() ? currentAddress() : title);
 }
 
 void frmBrowser::lblCaption_Click()
@@ -92,8 +92,7 @@ void frmBrowser::picStatus_MouseUp(Qt::MouseButton Button, const QPoint &pos)
         mnuPopUp->popup(pos);
 }
 
-// The mouse on the title band and the strip: the title moves the window,
-// the pictures and the caption open their menus.
+// The mouse on the strip: the pictures and the caption open their menus.
 bool frmBrowser::eventFilter(QObject *watched, QEvent *event)
 {
     if ((watched == cmdClose || watched == cmdGo) && event->type() == QEvent::MouseButtonRelease) {
@@ -107,34 +106,6 @@ bool frmBrowser::eventFilter(QObject *watched, QEvent *event)
                 cmdGo_MouseUp();
         }
         return true;
-    }
-    if (watched == lblTitle) {
-        auto *mouse = static_cast<QMouseEvent *>(event);
-        switch (event->type()) {
-        case QEvent::MouseButtonPress:
-            // The title takes the mouse, as a caption would, and brings its
-            // window forward.
-            if (!isAncestorOf(QApplication::focusWidget()))
-                picStatus->setFocus(Qt::MouseFocusReason);
-            raise();
-            if (mouse->button() == Qt::LeftButton && parentWidget())
-                m_grabOffset = parentWidget()->mapFromGlobal(mouse->globalPosition().toPoint()) - pos();
-            return true;
-        case QEvent::MouseMove:
-            lblTitle_MouseMove(mouse->buttons(), mouse->globalPosition().toPoint());
-            return true;
-        case QEvent::MouseButtonRelease:
-            if (mouse->button() == Qt::LeftButton)
-                m_titleDrag = false;
-            lblTitle_MouseUp(mouse->button());
-            return true;
-        case QEvent::MouseButtonDblClick:
-            if (mouse->button() == Qt::LeftButton)
-                lblTitle_DblClick();
-            return true;
-        default:
-            break;
-        }
     }
     if (watched == lblCaption && event->type() == QEvent::MouseButtonPress)
         return true;
@@ -162,4 +133,40 @@ bool frmBrowser::eventFilter(QObject *watched, QEvent *event)
         return true;
     }
     return QWidget::eventFilter(watched, event);
+}
+
+void frmBrowser::mnuPrint_Click()
+{
+    wb->Print();
+}
+
+void frmBrowser::mnuSavePdf_Click()
+{
+    // Named after the page, without what a file name cannot hold.
+    QString name = wb->DocumentTitle().simplified();
+    name.replace(QRegularExpression(QStringLiteral("[/\\\\:*?\"<>|\\x00-\\x1f]")), QStringLiteral("_"));
+    if (name.isEmpty() || name.startsWith(QLatin1Char('.')))
+        name = QStringLiteral("page") + name;
+    const QString suggested = QDir(FileDialogs::defaultFolder()).filePath(name.left(120) + QStringLiteral(".pdf"));
+    const QString path = m_host.dialogs().saveFile(this, QStringLiteral("Save as PDF"), suggested,
+                                                   QStringLiteral("PDF files (*.pdf)"));
+    if (!path.isEmpty())
+        wb->SaveAsPdf(path);
+}
+
+QSize frmBrowser::minimumDragSize() const
+{
+    return m_titleBar->minimumDragSize();
+}
+
+bool frmBrowser::isDragging() const
+{
+    return m_titleBar->isDragging();
+}
+
+void frmBrowser::paintEvent(QPaintEvent *)
+{
+    QPainter p(this);
+    const QBrush face = palette().brush(QPalette::Button);
+    qDrawWinPanel(&p, rect(), palette(), false, &face);
 }
