@@ -5,7 +5,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QDateTime>
-#include <QTemporaryFile>
+#include <QRandomGenerator>
 #include <QStandardPaths>
 #include <QStringDecoder>
 
@@ -101,6 +101,38 @@ bool makeFolder(const QString &dir, QString *reason)
                   .arg(dir, QString::fromLocal8Bit(strerror(why)));
     return false;
 }
+
+// Whether the file is the one in the per-user data folder, taken because the
+// program's folder cannot be written.
+bool isFallback(const QString &path)
+{
+    return QFileInfo(path).absolutePath() != QDir(programDirectory()).absolutePath();
+}
+
+// Makes the folder a favorites file goes in; on failure the reason names the
+// folder that could not be made, and why the program's own was not used.
+bool makeFolderFor(const QString &path, QString *reason)
+{
+    if (makeFolder(QFileInfo(path).absolutePath(), reason))
+        return true;
+    if (isFallback(path))
+        *reason = QStringLiteral("the program's folder \"%1\" cannot be written, and %2")
+                      .arg(programDirectory(), *reason);
+    return false;
+}
+
+// Writes all the bytes to a file opened unbuffered. A write the system stops
+// part-way is tried again for the rest, so that the file's error says why.
+bool writeAll(QFile &f, const QByteArray &bytes)
+{
+    for (qint64 done = 0; done < bytes.size();) {
+        const qint64 n = f.write(bytes.constData() + done, bytes.size() - done);
+        if (n <= 0)
+            return false;
+        done += n;
+    }
+    return true;
+}
 } // namespace
 
 bool EnsureFavoritesFile(QString *error)
@@ -119,18 +151,12 @@ bool EnsureFavoritesFile(QString *error)
         return fail(QStringLiteral("it is a link to \"%1\", which does not exist")
                         .arg(info.symLinkTarget()));
     QString reason;
-    const QString dir = info.absolutePath();
-    const bool fallback = dir != QDir(programDirectory()).absolutePath();
-    if (!makeFolder(dir, &reason)) {
-        if (fallback)
-            reason = QStringLiteral("the program's folder \"%1\" cannot be written, and %2")
-                         .arg(programDirectory(), reason);
+    if (!makeFolderFor(path, &reason))
         return fail(reason);
-    }
     QFile f(path);
     if (!f.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
         reason = f.errorString();
-        if (fallback)
+        if (isFallback(path))
             reason = QStringLiteral("the program's folder \"%1\" cannot be written, and here: %2")
                          .arg(programDirectory(), reason);
         return fail(reason);
@@ -258,25 +284,32 @@ QList<FavoriteEntry> ReadFavoritesForEditor(const QString &userName, QString *er
 bool AppendFavorite(const QString &title, const QString &url, QString *error)
 {
     const QString path = FavoritesFilePath(CurrentUserName());
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile f(path);
-    if (!f.open(QIODevice::ReadWrite | QIODevice::Append)) {
+    auto fail = [&](const QString &reason) {
         if (error)
-            *error = failure(QStringLiteral("written"), path, f.errorString());
+            *error = failure(QStringLiteral("written"), path, reason);
         return false;
-    }
+    };
+    if (QString reason; !makeFolderFor(path, &reason))
+        return fail(reason);
+    QFile f(path);
+    // Unbuffered: what a failed write leaves is on the disk, where it can be
+    // taken back, not in a buffer that the next call would try to write again.
+    if (!f.open(QIODevice::ReadWrite | QIODevice::Append | QIODevice::Unbuffered))
+        return fail(f.errorString());
     const qint64 before = f.size();
     QByteArray line;
     // A last line left without its end by a hand edit must not swallow this one.
     if (before > 0 && f.seek(before - 1) && f.read(1) != "\n")
         line = "\r\n";
     line += formatLine(mendEntry({title, url}));
-    if (f.write(line) != line.size() || !f.flush()) {
-        if (error)
-            *error = failure(QStringLiteral("written"), path, f.errorString());
-        // No half line is left behind.
-        f.resize(before);
-        return false;
+    if (!writeAll(f, line)) {
+        const QString reason = f.errorString();
+        // No part of the line is left behind, or the user is told it may be.
+        if (!f.resize(before))
+            return fail(QStringLiteral("%1; the file may now end with a part of the line, which could not "
+                                       "be taken back: %2")
+                            .arg(reason, f.errorString()));
+        return fail(reason);
     }
     return true;
 }
@@ -289,6 +322,25 @@ QString temporaryPrefix(const QString &path)
 {
     const QFileInfo info(path);
     return info.absolutePath() + QStringLiteral("/.") + info.fileName() + QStringLiteral(".saving-");
+}
+
+// Makes and opens, unbuffered, a rewrite's temporary file: a new file, made
+// as every new file is, so that a favorites file that was not there before
+// gets the mode the user's umask gives (a temporary file class makes 0600).
+bool openTemporary(QFile &f, const QString &path, QString *reason)
+{
+    const QString prefix = temporaryPrefix(path) + QString::number(QCoreApplication::applicationPid())
+                           + QLatin1Char('-');
+    for (int tries = 0; tries < 100; ++tries) {
+        f.setFileName(prefix + QString::number(QRandomGenerator::global()->generate(), 36));
+        if (f.open(QIODevice::WriteOnly | QIODevice::NewOnly | QIODevice::Unbuffered))
+            return true;
+        // Another file of that name: another name; anything else is a failure.
+        if (!QFileInfo(f.fileName()).exists() && !QFileInfo(f.fileName()).isSymLink())
+            break;
+    }
+    *reason = f.errorString();
+    return false;
 }
 
 bool writerIsGone(const QString &name, const QString &prefixName, qint64 ageSeconds)
@@ -335,40 +387,46 @@ bool mayChange(const QString &path, QString *reason)
 bool RewriteFavorites(const QString &userName, const QList<FavoriteEntry> &entries, QString *error)
 {
     QString path = FavoritesFilePath(userName);
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    // A link to a file is followed: the file it leads to is rewritten.
-    if (const QFileInfo info(path); info.isSymLink() && info.exists())
-        path = info.canonicalFilePath();
-    removeLeftoverTemporaries(path);
     auto fail = [&](const QString &reason) {
         if (error)
             *error = failure(QStringLiteral("written"), path, reason);
         return false;
     };
+    if (QString reason; !makeFolderFor(path, &reason))
+        return fail(reason);
+    // A link to a file is followed: the file it leads to is rewritten.
+    if (const QFileInfo info(path); info.isSymLink() && info.exists())
+        path = info.canonicalFilePath();
+    removeLeftoverTemporaries(path);
     // The rename below needs only the folder's permission; the file's own
     // mode is the user's word that it must not change.
     if (QString reason; !mayChange(path, &reason))
         return fail(reason);
+    struct stat old;
+    const bool replacing = ::stat(QFile::encodeName(path).constData(), &old) == 0;
     // A new file takes the old one's place only once it is complete and on
     // the disk; until the rename the old one is untouched.
-    QTemporaryFile f(temporaryPrefix(path) + QString::number(QCoreApplication::applicationPid())
-                     + QStringLiteral("-XXXXXX"));
-    if (!f.open())
-        return fail(f.errorString());
+    QFile f;
+    if (QString reason; !openTemporary(f, path, &reason))
+        return fail(reason);
+    auto drop = [&](const QString &reason) {
+        f.remove();
+        return fail(reason);
+    };
     // Whatever a caller hands in, one entry stays one line.
     QByteArray bytes;
     for (const FavoriteEntry &e : entries)
         bytes += formatLine(mendEntry(e));
-    if (f.write(bytes) != bytes.size() || !f.flush())
-        return fail(f.errorString());
+    if (!writeAll(f, bytes))
+        return drop(f.errorString());
     if (::fsync(f.handle()) != 0)
-        return fail(QString::fromLocal8Bit(strerror(errno)));
-    const QFile::Permissions kept = QFileInfo::exists(path) ? QFile::permissions(path)
-                                                             : QFile::Permissions(0x6644);
-    f.setPermissions(kept);
+        return drop(QString::fromLocal8Bit(strerror(errno)));
+    // The file the user had keeps its mode, set bits included.
+    if (replacing && ::fchmod(f.handle(), old.st_mode & 07777) != 0)
+        return drop(QStringLiteral("its permissions could not be given to the new copy: %1")
+                        .arg(QString::fromLocal8Bit(strerror(errno))));
     if (::rename(QFile::encodeName(f.fileName()).constData(), QFile::encodeName(path).constData()) != 0)
-        return fail(QString::fromLocal8Bit(strerror(errno)));
-    f.setAutoRemove(false);
+        return drop(QString::fromLocal8Bit(strerror(errno)));
     return true;
 }
 

@@ -11,12 +11,22 @@
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QProcess>
+#include <QScopeGuard>
 #include <csignal>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 using namespace Favorites;
 
+namespace {
+mode_t modeOf(const QString &path)
+{
+    struct stat st;
+    return ::stat(QFile::encodeName(path).constData(), &st) == 0 ? st.st_mode & 07777 : 0;
+}
+} // namespace
 
 class tst_FavoritesFile : public QObject
 {
@@ -169,6 +179,57 @@ private slots:
     {
         QVERIFY(AppendFavorite(QString::fromUtf8("Grüße"), "http://x/"));
         QCOMPARE(bytesOf(path), QByteArray("Gr\xc3\xbc\xc3\x9f""e||http://x/\r\n"));
+    }
+
+    // An append that the disk stops part-way takes back what it wrote; where
+    // even that is refused, the message says what the file may now end with.
+    void anAppendCutShortLeavesNoPartOfItsLine()
+    {
+        const QByteArray old = "kept||k\r\n" + QByteArray(4000, 'p') + "||p\r\n";
+        writeBytes(path, old);
+        QString error;
+        bool appended = true;
+        {
+            const FileSizeLimit limit(4096); // room for a part of the line only
+            QVERIFY(limit.isSet());
+            appended = AppendFavorite(QString(200, 't'), "http://t/", &error);
+        }
+        QVERIFY(!appended);
+        QVERIFY2(error.contains(path) && error.contains("too large"), qPrintable(error));
+        QCOMPARE(bytesOf(path), old);
+        QCOMPARE(ReadFavorites().size(), 2);
+
+        // Root may mark a file append-only: what was written then stays.
+        if (QProcess::execute("chattr", {"+a", path}) != 0)
+            QSKIP("this user or file system cannot make a file append-only");
+        const auto unmark = qScopeGuard([&] { QProcess::execute("chattr", {"-a", path}); });
+        error.clear();
+        {
+            const FileSizeLimit limit(4096);
+            appended = AppendFavorite(QString(200, 't'), "http://t/", &error);
+        }
+        QVERIFY(!appended);
+        QVERIFY2(error.contains(path) && error.contains("too large") && error.contains("part of the line"),
+                 qPrintable(error));
+        QCOMPARE(bytesOf(path).size(), 4096);
+    }
+
+    // A rewritten file keeps its mode; a new one gets what the umask leaves
+    // of 0666, as every file the user makes, not the temporary file's 0600.
+    void aRewriteKeepsTheModeAndANewFileFollowsTheUmask()
+    {
+        writeBytes(path, "old||o\r\n");
+        QVERIFY(::chmod(QFile::encodeName(path).constData(), 0640) == 0);
+        QVERIFY(RewriteFavorites(CurrentUserName(), {{"A", "a"}}));
+        QCOMPARE(modeOf(path), mode_t(0640));
+        for (const mode_t mask : {mode_t(077), mode_t(002)}) {
+            const QString name = "new" + QString::number(mask, 8);
+            const mode_t before = ::umask(mask);
+            const bool wrote = RewriteFavorites(name, {{"N", "n"}});
+            ::umask(before);
+            QVERIFY(wrote);
+            QCOMPARE(modeOf(dir->filePath(name + ".fav")), mode_t(0666 & ~mask));
+        }
     }
 
     void rewriteGivesExactlyTheLinesInOrder()
@@ -333,6 +394,15 @@ private slots:
             QVERIFY2(error.contains(dir->filePath("program")) && error.contains("cannot be written")
                          && error.contains(data.filePath("locked/share")) && error.contains("ermission"),
                      qPrintable(error));
+            // An append and a rewrite say the same: which folder could not
+            // be made and why, not that the file is missing.
+            const QString folder = "the folder \"" + data.filePath("locked/share") + "\" could not be made";
+            error.clear();
+            QVERIFY(!AppendFavorite("A", "a", &error));
+            QVERIFY2(error.contains(folder) && error.contains("ermission"), qPrintable(error));
+            error.clear();
+            QVERIFY(!RewriteFavorites(CurrentUserName(), {{"A", "a"}}, &error));
+            QVERIFY2(error.contains(folder) && error.contains("ermission"), qPrintable(error));
             QVERIFY(QFile::setPermissions(dir->filePath("program"), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner));
             QVERIFY(QFile::setPermissions(data.filePath("locked"), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner));
         }
