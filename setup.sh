@@ -5,7 +5,8 @@ set -euo pipefail
 cd "$(dirname "$0")"
 
 packages=(cmake ninja-build g++ qt6-base-dev qt6-webengine-dev libqt6webenginecore6-bin
-          libgl-dev libqt6sql6-sqlite xvfb xauth fonts-liberation desktop-file-utils appstream)
+          libgl-dev libqt6sql6-sqlite libgumbo-dev pkg-config xvfb xauth fonts-liberation
+          desktop-file-utils appstream)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

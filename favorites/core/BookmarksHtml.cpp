@@ -5,6 +5,8 @@
 #include <QSet>
 #include <QUrl>
 
+#include <gumbo.h>
+
 namespace BookmarksHtml {
 
 namespace {
@@ -36,7 +38,7 @@ QString collapsed(QStringView raw)
 
 QString addressOf(const QString &href)
 {
-    QString a = decodeEntities(href);
+    QString a = decodeAttribute(href);
     // Line breaks and tabs are no part of an address, wherever they stand.
     a.remove(QLatin1Char('\r'));
     a.remove(QLatin1Char('\n'));
@@ -172,59 +174,74 @@ void appendEscaped(QByteArray &out, const QString &text, bool keepSpaces)
 }
 } // namespace
 
-QString decodeEntities(QStringView text)
+namespace {
+void appendText(const GumboNode *node, QByteArray &out)
+{
+    if (node->type == GUMBO_NODE_TEXT || node->type == GUMBO_NODE_WHITESPACE) {
+        out += node->v.text.text;
+    } else if (node->type == GUMBO_NODE_ELEMENT) {
+        const GumboVector &children = node->v.element.children;
+        for (unsigned i = 0; i < children.length; ++i)
+            appendText(static_cast<const GumboNode *>(children.data[i]), out);
+    }
+}
+
+// HTML's own reading of references, by Gumbo, which knows every name HTML
+// has: the text goes in as the inside of a <body>, or as the value of an
+// attribute, where a name without its semicolon reads differently. Nothing
+// else of the text may change, so a "<" goes in as a reference of its own.
+QString decodedByGumbo(QStringView piece, bool attribute)
+{
+    QByteArray html = piece.toUtf8();
+    html.replace('<', "&lt;");
+    if (attribute)
+        html = "<a href=\"" + html.replace('"', "&quot;") + "\">";
+    GumboOptions options = kGumboDefaultOptions;
+    options.fragment_context = GUMBO_TAG_BODY;
+    options.fragment_namespace = GUMBO_NAMESPACE_HTML;
+    GumboOutput *parsed = gumbo_parse_with_options(&options, html.constData(), size_t(html.size()));
+    QByteArray decoded;
+    if (!attribute) {
+        appendText(parsed->root, decoded);
+    } else if (const GumboVector &top = parsed->root->v.element.children; top.length > 0) {
+        const auto *a = static_cast<const GumboNode *>(top.data[0]);
+        if (a->type == GUMBO_NODE_ELEMENT)
+            if (const GumboAttribute *href = gumbo_get_attribute(&a->v.element.attributes, "href"))
+                decoded = href->value;
+    }
+    gumbo_destroy_output(&options, parsed);
+    return QString::fromUtf8(decoded);
+}
+
+// The parser drops NUL characters, which no reference spans: the text goes to
+// it one piece at a time between them, and only where a piece holds a "&".
+QString decoded(QStringView text, bool attribute)
 {
     QString out;
     out.reserve(text.size());
-    qsizetype i = 0;
-    while (i < text.size()) {
-        const QChar c = text[i];
-        const qsizetype semicolon = c == QLatin1Char('&') ? text.indexOf(QLatin1Char(';'), i + 1) : -1;
-        if (semicolon < 0 || semicolon - i > 12) {
-            out += c;
-            ++i;
-            continue;
-        }
-        const QStringView name = text.sliced(i + 1, semicolon - i - 1);
-        char32_t code = 0;
-        bool known = true;
-        if (name.startsWith(QLatin1Char('#'))) {
-            const bool hex = name.size() > 1 && (name[1] == QLatin1Char('x') || name[1] == QLatin1Char('X'));
-            bool ok = false;
-            const QStringView digits = name.sliced(hex ? 2 : 1);
-            const uint value = digits.isEmpty() || digits.startsWith(QLatin1Char('+'))
-                                       || digits.startsWith(QLatin1Char('-'))
-                                   ? 0
-                                   : digits.toUInt(&ok, hex ? 16 : 10);
-            known = ok;
-            // Nothing, a half of a pair, or beyond Unicode: the replacement.
-            code = (!ok || value == 0 || value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF))
-                       ? 0xFFFD
-                       : value;
-        } else if (name == QLatin1String("amp")) {
-            code = '&';
-        } else if (name == QLatin1String("lt")) {
-            code = '<';
-        } else if (name == QLatin1String("gt")) {
-            code = '>';
-        } else if (name == QLatin1String("quot")) {
-            code = '"';
-        } else if (name == QLatin1String("apos")) {
-            code = '\'';
-        } else if (name == QLatin1String("nbsp")) {
-            code = 0xA0;
-        } else {
-            known = false;
-        }
-        if (!known) {
-            out += c;
-            ++i;
-            continue;
-        }
-        out += QString::fromUcs4(&code, 1);
-        i = semicolon + 1;
+    for (qsizetype from = 0;;) {
+        const qsizetype nul = text.indexOf(QChar(0), from);
+        const QStringView piece = text.sliced(from, (nul < 0 ? text.size() : nul) - from);
+        if (piece.contains(QLatin1Char('&')))
+            out += decodedByGumbo(piece, attribute);
+        else
+            out += piece;
+        if (nul < 0)
+            return out;
+        out += QChar(0);
+        from = nul + 1;
     }
-    return out;
+}
+} // namespace
+
+QString decodeEntities(QStringView text)
+{
+    return decoded(text, false);
+}
+
+QString decodeAttribute(QStringView value)
+{
+    return decoded(value, true);
 }
 
 Import parse(const QByteArray &bytes)

@@ -50,8 +50,9 @@ bool readFile(const QString &path, Import *result, QString *error);
 // Writes the file whole or not at all: on failure the old bytes stay.
 bool writeFile(const QString &path, const QList<FavoriteEntry> &entries, QString *error);
 
-// Character references in HTML text: the named ones bookmark files use and
-// numeric ones; anything else is left as written.
+// Character references as HTML reads them, every name HTML has and numbers,
+// in text and in an attribute's value; anything else is left as written.
 QString decodeEntities(QStringView text);
+QString decodeAttribute(QStringView value);
 
 } // namespace BookmarksHtml
