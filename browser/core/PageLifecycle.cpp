@@ -2,6 +2,8 @@
 
 #include "common/core/Units.h"
 
+#include <QList>
+
 #include <algorithm>
 
 namespace PageLifecycle {
@@ -71,37 +73,6 @@ qint64 nextChangeInMs(const Window &w, const Times &t, bool memoryShort)
     if (w.state == State::Frozen && t.discardAfterMs > 0)
         return t.discardAfterMs - w.frozenMs;
     return -1;
-}
-
-bool isCovered(const QRect &window, const QList<QRect> &above, const QRect &area)
-{
-    // What is still seen, as rectangles that do not overlap; each one above
-    // cuts away its part.
-    QList<QRect> seen{window & area};
-    if (seen.first().isEmpty())
-        return true;
-    for (const QRect &a : above) {
-        QList<QRect> rest;
-        for (const QRect &r : std::as_const(seen)) {
-            const QRect cut = r & a;
-            if (cut.isEmpty()) {
-                rest << r;
-                continue;
-            }
-            if (cut.top() > r.top())
-                rest << QRect(r.left(), r.top(), r.width(), cut.top() - r.top());
-            if (cut.bottom() < r.bottom())
-                rest << QRect(r.left(), cut.bottom() + 1, r.width(), r.bottom() - cut.bottom());
-            if (cut.left() > r.left())
-                rest << QRect(r.left(), cut.top(), cut.left() - r.left(), cut.height());
-            if (cut.right() < r.right())
-                rest << QRect(cut.right() + 1, cut.top(), r.right() - cut.right(), cut.height());
-        }
-        seen = rest;
-        if (seen.isEmpty())
-            return true;
-    }
-    return false;
 }
 
 bool memoryIsShort(const QByteArray &meminfo)

@@ -6,8 +6,6 @@
 // page that plays sound, downloads, or holds text the user typed is left
 // running. Plain rules here; the windows apply them.
 #include <QByteArray>
-#include <QList>
-#include <QRect>
 #include <QString>
 
 namespace PageLifecycle {
@@ -47,10 +45,6 @@ State target(const Window &w, const Times &t, bool memoryShort);
 // Milliseconds until target() changes with the passing of time alone; -1 when
 // only an event (seen, busy, memory) can change it.
 qint64 nextChangeInMs(const Window &w, const Times &t, bool memoryShort);
-
-// Whether no part of `window` can be seen: none of it lies inside `area`, or
-// every pixel of it that does lies under one of the rectangles `above`.
-bool isCovered(const QRect &window, const QList<QRect> &above, const QRect &area);
 
 // From the text of /proc/meminfo: whether less than a tenth of the memory, and
 // less than 1 GiB, is available. Unknown (a field missing) is not short.

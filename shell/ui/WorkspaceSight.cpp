@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QEvent>
 #include <QFile>
+#include <QRegion>
 #include <QWidget>
 
 namespace {
@@ -120,7 +121,7 @@ void WorkspaceSight::update()
                 QList<QRect> above;
                 for (int i = at + 1; i < stack.size(); ++i)
                     above << stack[i]->geometry();
-                if (PageLifecycle::isCovered(w.window->geometry(), above, m_workspace->rect()))
+                if (isCovered(w.window->geometry(), above, m_workspace->rect()))
                     sight = PageKeeper::Sight::Covered;
             }
             anyOut = anyOut || sight != PageKeeper::Sight::Seen;
@@ -135,6 +136,14 @@ void WorkspaceSight::update()
         }
     } while (m_again && ++rounds < 3);
     m_updating = false;
+}
+
+bool WorkspaceSight::isCovered(const QRect &window, const QList<QRect> &above, const QRect &area)
+{
+    QRegion seen(window & area);
+    for (const QRect &a : above)
+        seen -= a;
+    return seen.isEmpty();
 }
 
 void WorkspaceSight::checkMemory()

@@ -9,6 +9,7 @@
 #include <QList>
 #include <QObject>
 #include <QPointer>
+#include <QRect>
 #include <QTimer>
 #include <functional>
 
@@ -36,6 +37,10 @@ public:
 
     // Looks at every window again.
     void update();
+
+    // Whether no part of `window` can be seen: none of it lies inside `area`,
+    // or every pixel of it that does lies under one of the rectangles `above`.
+    static bool isCovered(const QRect &window, const QList<QRect> &above, const QRect &area);
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;

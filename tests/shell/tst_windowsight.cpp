@@ -1,5 +1,6 @@
 // Windows out of sight, with the fake page view: minimizing and bringing back,
-// covered windows, the host minimized, pages left running, discarding after
+// covered windows (and the rule for when the windows above cover one), the
+// host minimized, pages left running, discarding after
 // the stored time or when memory runs short; counts and pop-ups unchanged.
 #include "browser/core/PageLifecycle.h"
 #include "browser/ui/PageKeeper.h"
@@ -151,6 +152,62 @@ private slots:
         w3->move(w3->x() + 11, w3->y());
         QCOMPARE(pageOf(w1)->state, State::Active);
         QVERIFY(w1->wb->isVisible());
+    }
+
+    void covered_data()
+    {
+        QTest::addColumn<QRect>("window");
+        QTest::addColumn<QList<QRect>>("above");
+        QTest::addColumn<bool>("covered");
+        const QRect w(100, 100, 200, 150);
+        QTest::newRow("nothing above") << w << QList<QRect>{} << false;
+        QTest::newRow("one larger window") << w << QList<QRect>{{90, 90, 300, 300}} << true;
+        QTest::newRow("the same rectangle") << w << QList<QRect>{w} << true;
+        QTest::newRow("two halves") << w << QList<QRect>{{100, 100, 100, 150}, {200, 100, 100, 150}} << true;
+        QTest::newRow("two halves, a column apart")
+            << w << QList<QRect>{{100, 100, 100, 150}, {201, 100, 100, 150}} << false;
+        QTest::newRow("one pixel at the corner left")
+            << w << QList<QRect>{{100, 100, 200, 149}, {100, 249, 199, 1}} << false;
+        QTest::newRow("four around a hole")
+            << w
+            << QList<QRect>{{100, 100, 200, 50}, {100, 200, 200, 50}, {100, 150, 90, 50}, {210, 150, 90, 50}}
+            << false;
+        QTest::newRow("four around a hole, and a fifth on it")
+            << w
+            << QList<QRect>{{100, 100, 200, 50}, {100, 200, 200, 50}, {100, 150, 90, 50}, {210, 150, 90, 50},
+                            {180, 140, 40, 70}}
+            << true;
+        QTest::newRow("beside, not over") << w << QList<QRect>{{300, 100, 100, 150}} << false;
+        QTest::newRow("wholly outside the area") << QRect(700, 500, 100, 100) << QList<QRect>{} << true;
+        QTest::newRow("half outside, the rest covered")
+            << QRect(550, 100, 100, 100) << QList<QRect>{{500, 90, 100, 200}} << true;
+        QTest::newRow("half outside, the rest seen") << QRect(550, 100, 100, 100) << QList<QRect>{} << false;
+    }
+    void covered()
+    {
+        QFETCH(QRect, window);
+        QFETCH(QList<QRect>, above);
+        QFETCH(bool, covered);
+        const QRect area(0, 0, 600, 400);
+        QCOMPARE(WorkspaceSight::isCovered(window, above, area), covered);
+        // The order of the windows above does not matter.
+        QList<QRect> reversed(above.crbegin(), above.crend());
+        QCOMPARE(WorkspaceSight::isCovered(window, reversed, area), covered);
+    }
+
+    void manyCascadedWindowsCoverNothingBelowThem()
+    {
+        // 50 windows cascaded 24 px apart: each leaves a strip of the one below.
+        QList<QRect> stack;
+        for (int i = 0; i < 50; ++i)
+            stack << QRect(4 + 24 * i, 4 + 24 * i, 443, 296);
+        const QRect area(0, 0, 4000, 4000);
+        for (int i = 0; i < 49; ++i)
+            QVERIFY(!WorkspaceSight::isCovered(stack[i], stack.mid(i + 1), area));
+        // One maximized window on top covers all of them.
+        stack << area;
+        for (int i = 0; i < 50; ++i)
+            QVERIFY(WorkspaceSight::isCovered(stack[i], stack.mid(i + 1), area));
     }
 
     void minimizedHostRestsEveryWindow()
