@@ -14,6 +14,7 @@ QString defaultFolder()
     return !downloads.isEmpty() && QFileInfo(downloads).isDir() ? downloads : QDir::homePath();
 }
 
+// Qt itself centres a dialog over its parent's top-level window: the host, not the browser window.
 void centreOver(QWidget *dialog, QWidget *over)
 {
     if (!over || !over->isVisible())
