@@ -1,8 +1,9 @@
 // One Lumeno per user and display, in-process: the first start listens, the
 // next hands its addresses over (from another thread, as another process
 // would, since it blocks), sockets left by a crash are taken over, and what
-// is not a whole, well-formed message is dropped.
+// is not a whole, well-formed message is dropped, as is another user's.
 #include "shell/app/SingleInstance.h"
+#include "support/AsUser.h"
 
 #include <QLocalServer>
 #include <QLocalSocket>
@@ -186,6 +187,37 @@ private slots:
         QCOMPARE(opened[0][0].toStringList(), QStringList{"http://a.example/"});
         QTRY_VERIFY(s.bytesAvailable() > 0 || s.waitForReadyRead(100));
         QCOMPARE(s.readAll(), QByteArray("OK\n"));
+    }
+
+    // Only this user's own processes are listened to, whatever the modes of
+    // the socket and its folder: a message sent over a connection made as
+    // another user is dropped unanswered, and the owner's next one is heard.
+    void anotherUsersAddressesAreNotOpened()
+    {
+        if (::geteuid() != 0)
+            QSKIP("acting as another user needs root");
+        SingleInstance first(path);
+        QCOMPARE(first.start({}), SingleInstance::Listening);
+        QSignalSpy opened(&first, &SingleInstance::openRequested);
+        // Open to everyone: who connects is all that is left to refuse by.
+        QCOMPARE(::chmod(QFile::encodeName(dir->path()).constData(), 0755), 0);
+        QCOMPARE(::chmod(QFile::encodeName(path).constData(), 0777), 0);
+        QLocalSocket stranger;
+        {
+            QTemporaryDir own;
+            const AsUser nobody(own.path());
+            // Made and sent before this thread's event loop, where the
+            // server listens, runs again.
+            stranger.connectToServer(path);
+            QVERIFY(stranger.waitForConnected(2000));
+            stranger.write(SingleInstance::encode({"http://stranger.example/"}));
+            QVERIFY(stranger.waitForBytesWritten(2000));
+        }
+        QTRY_COMPARE(stranger.state(), QLocalSocket::UnconnectedState);
+        QCOMPARE(stranger.readAll(), QByteArray());
+        QCOMPARE(startElsewhere({"http://owner.example/"}), SingleInstance::HandedOver);
+        QTRY_COMPARE(opened.size(), 1);
+        QCOMPARE(opened[0][0].toStringList(), QStringList{"http://owner.example/"});
     }
 
     void socketIsPerUserAndDisplay()
