@@ -43,6 +43,7 @@ void PageKeeper::setSight(Sight sight)
     const bool wasSeen = m_sight == Sight::Seen;
     m_sight = sight;
     m_refused = false;
+    m_askedAgain = false;
     // A covered page is hidden here; a hidden window hides its page itself.
     // Shown again before anything else, so the engine makes it active at once.
     if (sight == Sight::Seen)
@@ -76,8 +77,19 @@ void PageKeeper::evaluate()
         if (m_refused)
             return;
         m_resting.setState(wanted);
-        if (m_resting.state() != wanted)
+        if (m_resting.state() != wanted) {
             m_refused = true;
+            // A window being hidden hears of it before its page is hidden
+            // with it, and a page still shown will not rest: asked once more
+            // when the hiding is done.
+            if (!w.inSight && !m_askedAgain) {
+                m_askedAgain = true;
+                QTimer::singleShot(0, this, [this] {
+                    m_refused = false;
+                    evaluate();
+                });
+            }
+        }
         // The change is reported; the next step is planned from there.
         return;
     }

@@ -50,4 +50,6 @@ private:
     // The view did not take the last state asked for; asked again only after
     // something changes, never in a loop.
     bool m_refused = false;
+    // Out of sight, a refusal is asked again once, after the events of the moment.
+    bool m_askedAgain = false;
 };

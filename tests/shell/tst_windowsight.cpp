@@ -210,6 +210,19 @@ private slots:
             QVERIFY(WorkspaceSight::isCovered(stack[i], stack.mid(i + 1), area));
     }
 
+    // "0: at once". A window tells its keeper it is hidden before its page
+    // is hidden with it, and a page still shown will not rest.
+    void withNoGraceTimeAPageRestsAtOnce()
+    {
+        startWithTimes("0", "0");
+        frmBrowser *w1 = firstWindow();
+        frmBrowser *w2 = second();
+        w2->Minimize();
+        QTRY_COMPARE(pageOf(w2)->state, State::Frozen);
+        host->showMinimized();
+        QTRY_COMPARE(pageOf(w1)->state, State::Frozen);
+    }
+
     void minimizedHostRestsEveryWindow()
     {
         startWithTimes("0.1", "0");
