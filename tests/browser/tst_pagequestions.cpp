@@ -47,20 +47,7 @@ private:
     std::unique_ptr<QtWebViewFactory> views;
     QTemporaryDir dir;
 
-    std::unique_ptr<QtWebView> newView(QWidget *parent = nullptr)
-    {
-        auto view = std::unique_ptr<QtWebView>(static_cast<QtWebView *>(views->create(parent)));
-        view->resize(500, 400);
-        view->show();
-        return view;
-    }
     static QString titleOf(QtWebView &view) { return view.engineView()->page()->title(); }
-    static bool load(QtWebView &view, const QUrl &url)
-    {
-        QSignalSpy loaded(view.engineView()->page(), &QWebEnginePage::loadFinished);
-        view.Navigate2(url.toString());
-        return loaded.wait(20000);
-    }
 
 private slots:
     void initTestCase()
@@ -113,7 +100,7 @@ private slots:
     void signInCancelledShowsTheServersPage()
     {
         dialogs.credentials.reset();
-        auto view = newView();
+        auto view = newView(*views);
         view->Navigate2(server.url("/auth").toString());
         QTRY_COMPARE_WITH_TIMEOUT(titleOf(*view), QString("Denied page"), 20000);
         QCOMPARE(dialogs.signIns.size(), 1);
@@ -125,7 +112,7 @@ private slots:
     void signInWithCredentials()
     {
         dialogs.credentials = SignInCredentials{"user", "secret"};
-        auto view = newView();
+        auto view = newView(*views);
         view->Navigate2(server.url("/auth").toString());
         QTRY_COMPARE_WITH_TIMEOUT(titleOf(*view), QString("Welcome page"), 20000);
         QCOMPARE(dialogs.signIns.size(), 1);
@@ -153,7 +140,7 @@ private slots:
 
     void subResourceWithBadCertificateIsRefusedSilently()
     {
-        auto view = newView();
+        auto view = newView(*views);
         view->Navigate2(server.url("/mixed").toString());
         QTRY_COMPARE_WITH_TIMEOUT(titleOf(*view), QString("refused"), 20000);
         QVERIFY(!view->promptArea()->certificatePrompt());
@@ -162,8 +149,8 @@ private slots:
 
     void badCertificateGoBack()
     {
-        auto view = newView();
-        QVERIFY(load(*view, server.url("/plain")));
+        auto view = newView(*views);
+        QVERIFY(load(*view, server.url("/plain").toString()));
         view->Navigate2(secure.url("/secure").toString());
         QTRY_VERIFY_WITH_TIMEOUT(view->promptArea()->certificatePrompt(), 20000);
         CertificatePrompt *prompt = view->promptArea()->certificatePrompt();
@@ -187,7 +174,7 @@ private slots:
 
     void badCertificateContinueIsRemembered()
     {
-        auto view = newView();
+        auto view = newView(*views);
         view->Navigate2(secure.url("/secure").toString());
         QTRY_VERIFY_WITH_TIMEOUT(view->promptArea()->certificatePrompt(), 20000);
         // Asked again: "Go back" earlier was not remembered.
@@ -195,8 +182,8 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(titleOf(*view), QString("Secure page"), 20000);
         QVERIFY(secure.requests.contains("/secure"));
         // Another window, same host: no question until the program ends.
-        auto second = newView();
-        QVERIFY(load(*second, secure.url("/secure")));
+        auto second = newView(*views);
+        QVERIFY(load(*second, secure.url("/secure").toString()));
         QCOMPARE(titleOf(*second), QString("Secure page"));
         QVERIFY(!second->promptArea()->certificatePrompt());
     }
@@ -215,7 +202,7 @@ private slots:
 
     void permissionAnsweredHoldsForTheSite()
     {
-        auto view = newView();
+        auto view = newView(*views);
         PermissionBar *bar = view->promptArea()->permissionBar();
         view->Navigate2(server.url("/notify").toString());
         QTRY_COMPARE_WITH_TIMEOUT(bar->pending(), 1, 20000);
@@ -231,13 +218,13 @@ private slots:
         QCOMPARE(view->engineView()->geometry(), view->rect());
 
         // Another window of the same site hears the same answer unasked.
-        auto second = newView();
+        auto second = newView(*views);
         second->Navigate2(server.url("/notify").toString());
         QTRY_COMPARE_WITH_TIMEOUT(titleOf(*second), QString("denied"), 20000);
         QVERIFY(second->promptArea()->permissionBar()->isHidden());
 
         // Another site is asked for itself.
-        auto third = newView();
+        auto third = newView(*views);
         PermissionBar *thirdBar = third->promptArea()->permissionBar();
         third->Navigate2(other.url("/notify").toString());
         QTRY_COMPARE_WITH_TIMEOUT(thirdBar->pending(), 1, 20000);
@@ -247,13 +234,13 @@ private slots:
 
     void unansweredPermissionGoesWithThePage()
     {
-        auto view = newView();
+        auto view = newView(*views);
         PermissionBar *bar = view->promptArea()->permissionBar();
         view->Navigate2(other.url("/locate").toString());
         QTRY_COMPARE_WITH_TIMEOUT(bar->pending(), 1, 20000);
         QCOMPARE(bar->text->text(), SiteAnswers::siteName(other.url("/")) + " wants to know your location.");
         // Leaving the page answers No; nothing is remembered for it.
-        QVERIFY(load(*view, other.url("/plain")));
+        QVERIFY(load(*view, other.url("/plain").toString()));
         QCOMPARE(bar->pending(), 0);
         QVERIFY(bar->isHidden());
         view->Navigate2(other.url("/locate").toString());
@@ -261,7 +248,7 @@ private slots:
         // And nobody answering in time is a No too.
         bar->setTimeout(200);
         bar->withdraw(other.url("/"), PagePermission::Location);
-        QVERIFY(load(*view, other.url("/plain")));
+        QVERIFY(load(*view, other.url("/plain").toString()));
         view->Navigate2(other.url("/locate").toString());
         QTRY_COMPARE_WITH_TIMEOUT(titleOf(*view), QString("refused 1"), 20000);
         QCOMPARE(bar->pending(), 0);
@@ -273,11 +260,11 @@ private slots:
     {
         QWidget window;
         window.resize(700, 500);
-        auto view = newView(&window);
+        auto view = newView(*views, &window);
         view->setGeometry(10, 20, 500, 400);
         window.show();
         const QRect windowPlace = window.geometry();
-        QVERIFY(load(*view, server.url("/fs")));
+        QVERIFY(load(*view, server.url("/fs").toString()));
         QWebEngineView *engine = view->engineView();
         for (int round = 0; round < 2; ++round) {
             // A click: the page may go full screen only on the user's gesture.
@@ -315,22 +302,17 @@ private slots:
         store.values.insert("Lumeno2/Internet/HomePage", server.url("/closer").toString());
         Module1::resetSharedState();
         Favorites::setProgramDirectory(dir.path());
-        frmMain host(store, *views, dialogs);
-        host.setMarkvaultPath(QString());
-        host.Form_Load();
-        host.show();
-        QCOMPARE(host.browserWindows().size(), 1);
-        frmBrowser *w = host.browserWindows().first();
-        QSignalSpy closeAsked(static_cast<QtWebView *>(w->wb)->engineView()->page(),
-                              &QWebEnginePage::windowCloseRequested);
-        QTRY_COMPARE_WITH_TIMEOUT(static_cast<QtWebView *>(w->wb)->engineView()->page()->title(),
-                                  QString("closer"), 20000);
-        static_cast<QtWebView *>(w->wb)->engineView()->page()->runJavaScript("window.close();");
+        const auto host = startHost(store, *views, dialogs);
+        QCOMPARE(host->browserWindows().size(), 1);
+        frmBrowser *w = host->browserWindows().first();
+        QSignalSpy closeAsked(pageOf(w), &QWebEnginePage::windowCloseRequested);
+        QTRY_COMPARE_WITH_TIMEOUT(pageOf(w)->title(), QString("closer"), 20000);
+        pageOf(w)->runJavaScript("window.close();");
         QVERIFY(closeAsked.wait(5000)); // the engine did ask
         QCoreApplication::processEvents();
-        QCOMPARE(host.browserWindows().size(), 1);
+        QCOMPARE(host->browserWindows().size(), 1);
         QVERIFY(w->isVisible());
-        host.close();
+        host->close();
         store.values.remove("Lumeno2/Internet/HomePage");
     }
 
@@ -338,8 +320,8 @@ private slots:
 
     void savedAsPdf()
     {
-        auto view = newView();
-        QVERIFY(load(*view, server.url("/plain")));
+        auto view = newView(*views);
+        QVERIFY(load(*view, server.url("/plain").toString()));
         QSignalSpy saved(view.get(), &WebView::PdfSaved);
         const QString path = dir.filePath("page.pdf");
         view->SaveAsPdf(path);
@@ -352,8 +334,8 @@ private slots:
 
     void pdfThatCannotBeWrittenIsToldAndKeepsNothing()
     {
-        auto view = newView();
-        QVERIFY(load(*view, server.url("/plain")));
+        auto view = newView(*views);
+        QVERIFY(load(*view, server.url("/plain").toString()));
         QSignalSpy saved(view.get(), &WebView::PdfSaved);
         const QString path = dir.filePath("no such folder/page.pdf");
         view->SaveAsPdf(path);
@@ -366,8 +348,8 @@ private slots:
 
     void printedThroughThePrintDialog()
     {
-        auto view = newView();
-        QVERIFY(load(*view, server.url("/plain")));
+        auto view = newView(*views);
+        QVERIFY(load(*view, server.url("/plain").toString()));
         const QString path = dir.filePath("printed.pdf");
         bool accept = false;
         int asked = 0;

@@ -39,20 +39,6 @@
 using Lifecycle = QWebEnginePage::LifecycleState;
 
 namespace {
-// Waits with an event loop running, as the engine needs: QTest::qWaitFor
-// sleeps between its rounds, which slows every page load to seconds.
-bool waitUntil(const std::function<bool()> &done, int timeoutMs)
-{
-    QElapsedTimer t;
-    t.start();
-    while (!done()) {
-        if (t.elapsed() > timeoutMs)
-            return false;
-        QTest::qWait(10);
-    }
-    return true;
-}
-
 // One second of a 440 Hz tone as a WAV file: 8 kHz, 8 bits, mono.
 QByteArray toneWav()
 {
@@ -105,14 +91,6 @@ private:
     std::unique_ptr<QtWebViewFactory> views;
     std::unique_ptr<frmMain> host;
 
-    static QWebEnginePage *pageOf(frmBrowser *w)
-    {
-        return static_cast<QtWebView *>(w->wb)->engineView()->page();
-    }
-    static QWebEngineView *pageView(frmBrowser *w)
-    {
-        return static_cast<QtWebView *>(w->wb)->engineView();
-    }
     // Whether the process runs; an ended one waiting to be reaped does not.
     static bool processRuns(qint64 pid)
     {
@@ -135,28 +113,13 @@ private:
         static_cast<EngineDownloads *>(views->downloads())->setChooser([this](QWidget *, const QString &) {
             return downloadDir.filePath(QStringLiteral("big.bin"));
         });
-        host = std::make_unique<frmMain>(store, *views, dialogs);
-        host->setMarkvaultPath(QString());
-        host->Form_Load();
-        host->show();
+        host = ::startHost(store, *views, dialogs);
         frmBrowser *w = host->browserWindows().value(0);
         if (w && !waitUntil([&] { return !w->lblTitle->text().isEmpty(); }, 20000))
             qWarning("the home page did not load");
         return w;
     }
     int requestsFor(const QString &path) const { return int(server.requests.count(path)); }
-    QVariant evaluate(QWebEnginePage *page, const QString &script)
-    {
-        QVariant result;
-        bool done = false;
-        page->runJavaScript(script, [&](const QVariant &v) {
-            result = v;
-            done = true;
-        });
-        if (!waitUntil([&] { return done; }, 10000))
-            qWarning("no answer from the page");
-        return result;
-    }
 
 private slots:
     void initTestCase()
@@ -276,8 +239,8 @@ private slots:
         w->Restore();
         QCOMPARE(w->wb->resting().state(), PageLifecycle::State::Active);
         // The keys go to the page that came back, as they went to the one before.
-        QTRY_VERIFY(QApplication::focusWidget() == pageView(w)
-                    || pageView(w)->isAncestorOf(QApplication::focusWidget()));
+        QTRY_VERIFY(QApplication::focusWidget() == engineViewOf(w)
+                    || engineViewOf(w)->isAncestorOf(QApplication::focusWidget()));
         page = pageOf(w);
         // The same entry is asked for again, and shown as before.
         QTRY_COMPARE_WITH_TIMEOUT(requestsFor("/second"), 2, 20000);
@@ -289,8 +252,8 @@ private slots:
         QVERIFY(w->cmdBack->isEnabled());
         QVERIFY(!w->cmdForward->isEnabled());
         // Shown where the window shows it, over the whole page area.
-        QVERIFY(pageView(w)->isVisible());
-        QCOMPARE(pageView(w)->height(), w->wb->height());
+        QVERIFY(engineViewOf(w)->isVisible());
+        QCOMPARE(engineViewOf(w)->height(), w->wb->height());
         // And the history behind it is whole.
         w->cmdBack_Click();
         QTRY_COMPARE_WITH_TIMEOUT(w->lblTitle->text(), QString("First"), 20000);
@@ -361,7 +324,7 @@ private slots:
         host->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(host.get()));
         w->focusPage();
-        QWidget *input = static_cast<QtWebView *>(w->wb)->engineView()->focusProxy();
+        QWidget *input = engineViewOf(w)->focusProxy();
         QVERIFY(input);
         QTest::keyClicks(input, "abc");
         QTRY_COMPARE_WITH_TIMEOUT(evaluate(page, "document.getElementById('i').value").toString(),

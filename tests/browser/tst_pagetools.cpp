@@ -40,17 +40,6 @@ private:
     std::unique_ptr<frmMain> host;
     frmBrowser *w = nullptr;
 
-    QVariant evaluate(const QString &script)
-    {
-        QVariant result;
-        bool done = false;
-        static_cast<QtWebView *>(w->wb)->engineView()->page()->runJavaScript(
-            script, [&](const QVariant &v) { result = v; done = true; });
-        QDeadlineTimer deadline(10000);
-        while (!done && !deadline.hasExpired())
-            QTest::qWait(10);
-        return result;
-    }
 
 private slots:
     void initTestCase()
@@ -65,10 +54,7 @@ private slots:
         Module1::resetSharedState();
         Favorites::setProgramDirectory(favoritesDir.path());
         views = std::make_unique<QtWebViewFactory>(profile, store, dialogs);
-        host = std::make_unique<frmMain>(store, *views, dialogs);
-        host->setMarkvaultPath(QString());
-        host->Form_Load();
-        host->show();
+        host = startHost(store, *views, dialogs);
         w = host->browserWindows().value(0);
         QVERIFY(w);
     }
@@ -116,22 +102,22 @@ private slots:
         QTest::keyClick(w->findBar->txtFind, Qt::Key_Escape);
         QVERIFY(w->findBar->isHidden());
         // The page's own selection of the last match is gone with the bar.
-        QTRY_COMPARE_WITH_TIMEOUT(evaluate("String(window.getSelection())").toString(), QString(), 10000);
+        QTRY_COMPARE_WITH_TIMEOUT(evaluate(pageOf(w), "String(window.getSelection())").toString(), QString(), 10000);
     }
 
     void zoomReachesThePage()
     {
         w->navigate(server.url("/fruit").toString());
         QTRY_COMPARE_WITH_TIMEOUT(w->lblTitle->text(), QString("Fruit"), 20000);
-        const double width = evaluate("window.innerWidth").toDouble();
+        const double width = evaluate(pageOf(w), "window.innerWidth").toDouble();
         QVERIFY(width > 0);
         w->zoomIn();
         w->zoomIn();
         QCOMPARE(w->wb->zoomFactor(), 1.25);
         // The page lays out in larger CSS pixels: fewer fit across.
-        QTRY_VERIFY_WITH_TIMEOUT(qAbs(evaluate("window.innerWidth").toDouble() - width / 1.25) <= 2, 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(qAbs(evaluate(pageOf(w), "window.innerWidth").toDouble() - width / 1.25) <= 2, 10000);
         w->zoomReset();
-        QTRY_VERIFY_WITH_TIMEOUT(qAbs(evaluate("window.innerWidth").toDouble() - width) <= 1, 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(qAbs(evaluate(pageOf(w), "window.innerWidth").toDouble() - width) <= 1, 10000);
     }
 };
 

@@ -50,23 +50,15 @@ private:
     std::unique_ptr<frmMain> host;
     frmBrowser *w = nullptr;
 
-    QtWebView *view() const { return static_cast<QtWebView *>(w->wb); }
     QString url(const char *path) const { return server.url(QString::fromLatin1(path)).toString(); }
-
-    bool load(const QString &address)
-    {
-        QSignalSpy done(w->wb, &WebView::DocumentComplete);
-        w->wb->Navigate2(address);
-        return done.wait(20000);
-    }
-    QString pageTitle() const { return view()->engineView()->page()->title(); }
+    QString pageTitle() const { return pageOf(w)->title(); }
     int asked = 0;
     // Has the page's inner frame call window.open n times (see /frameopens);
     // gives its answer, "nulls:k/n".
     QString askFrame(int n)
     {
         const QString id = QString::number(++asked);
-        view()->engineView()->page()->runJavaScript(QStringLiteral("ask(%1, %2);").arg(n).arg(id));
+        pageOf(w)->runJavaScript(QStringLiteral("ask(%1, %2);").arg(n).arg(id));
         if (!QTest::qWaitFor([&] { return pageTitle().endsWith('#' + id); }, 20000))
             return QStringLiteral("no answer, title ") + pageTitle();
         return pageTitle().section('#', 0, 0);
@@ -84,11 +76,8 @@ private:
     void startHost(bool blocking)
     {
         store->setOption("KillPopups", blocking ? "True" : "False");
-        host = std::make_unique<frmMain>(*store, *views, dialogs);
-        host->setMarkvaultPath(QString());
-        host->Form_Load();
+        host = ::startHost(*store, *views, dialogs);
         host->resize(900, 700);
-        host->show();
         QVERIFY(QTest::qWaitForWindowExposed(host.get()));
         w = host->workspace()->findChild<frmBrowser *>();
         QVERIFY(w);
@@ -107,7 +96,7 @@ private:
     }
     void clickPage(Qt::KeyboardModifiers modifiers = {})
     {
-        QWidget *target = view()->engineView()->focusProxy();
+        QWidget *target = engineViewOf(w)->focusProxy();
         QVERIFY(target);
         // The engine takes clicks only once it has drawn the page.
         QTest::qWait(500);
@@ -117,22 +106,11 @@ private:
     // "Open link in new window" from the engine's own menu over the link.
     void openLinkFromThePagesMenu()
     {
-        QWidget *target = view()->engineView()->focusProxy();
-        QVERIFY(target);
-        // A page just loaded may not take input yet: click until its menu comes.
-        QMenu *menu = nullptr;
-        const auto menuShown = [&] {
-            menu = view()->engineView()->findChild<QMenu *>();
-            return menu && menu->isVisible();
-        };
-        for (int tries = 0; tries < 20 && !menuShown(); ++tries) {
-            QTest::mouseClick(target, Qt::RightButton, {}, QPoint(50, 50));
-            (void)QTest::qWaitFor(menuShown, 1000);
-        }
-        QVERIFY(menuShown());
-        QAction *open = view()->engineView()->page()->action(QWebEnginePage::OpenLinkInNewWindow);
+        QMenu *menu = openPagesMenu(engineViewOf(w), QPoint(50, 50));
+        QVERIFY(menu);
+        QAction *open = pageOf(w)->action(QWebEnginePage::OpenLinkInNewWindow);
         if (!menu->actions().contains(open))
-            open = view()->engineView()->page()->action(QWebEnginePage::OpenLinkInNewTab);
+            open = pageOf(w)->action(QWebEnginePage::OpenLinkInNewTab);
         QVERIFY(menu->actions().contains(open));
         open->trigger();
         menu->close();
@@ -264,7 +242,7 @@ private slots:
         QFETCH(QString, path);
         QFETCH(QString, click);
         startHost(true);
-        QVERIFY(load(server.url(path).toString()));
+        QVERIFY(load(*w->wb, server.url(path).toString()));
         if (click == "plain")
             clickPage();
         else if (click == "ctrl")
@@ -280,7 +258,7 @@ private slots:
     void blockedWindowOpenReturnsNull()
     {
         startHost(true);
-        QVERIFY(load(url("/open")));
+        QVERIFY(load(*w->wb, url("/open")));
         QTRY_COMPARE_WITH_TIMEOUT(pageTitle(), QString("null"), 10000);
         expectCount(1);
     }
@@ -288,7 +266,7 @@ private slots:
     void aStormIsCountedExactly()
     {
         startHost(true);
-        QVERIFY(load(url("/storm")));
+        QVERIFY(load(*w->wb, url("/storm")));
         QTRY_COMPARE_WITH_TIMEOUT(pageTitle(), QString("nulls:10000"), 20000);
         expectCount(10000);
         QVERIFY(popups().isEmpty());
@@ -306,7 +284,7 @@ private slots:
         startHost(true);
         int requests = 0;
         connect(w->wb, &WebView::NewWindow2, this, [&](bool &) { ++requests; });
-        QVERIFY(load(server.url("/outer-" + site).toString()));
+        QVERIFY(load(*w->wb, server.url("/outer-" + site).toString()));
         QTRY_COMPARE_WITH_TIMEOUT(pageTitle(), QString("ready"), 20000);
         QCOMPARE(askFrame(200), QString("nulls:200/200"));
         expectCount(200);
@@ -321,7 +299,7 @@ private slots:
     {
         QFETCH(QString, site);
         startHost(true);
-        QVERIFY(load(server.url("/outer-" + site).toString()));
+        QVERIFY(load(*w->wb, server.url("/outer-" + site).toString()));
         QTRY_COMPARE_WITH_TIMEOUT(pageTitle(), QString("ready"), 20000);
         QCOMPARE(askFrame(1), QString("nulls:1/1"));
         expectCount(1);
@@ -353,7 +331,7 @@ private slots:
     void aPageCannotForgeReportsNorLiftRefusal()
     {
         startHost(true);
-        QVERIFY(load(url("/forge")));
+        QVERIFY(load(*w->wb, url("/forge")));
         QTRY_COMPARE_WITH_TIMEOUT(pageTitle(), QString("frame:true main:true"), 20000);
         expectCount(2);
         QVERIFY(popups().isEmpty());
@@ -362,7 +340,7 @@ private slots:
     void withBlockingOffAPopupOpensOutsideTheHost()
     {
         startHost(false);
-        QVERIFY(load(url("/opener")));
+        QVERIFY(load(*w->wb, url("/opener")));
         QTRY_COMPARE_WITH_TIMEOUT(popups().size(), 1, 20000);
         QWebEngineView *popup = popups().first();
         QVERIFY(popup->isWindow());
@@ -381,8 +359,7 @@ private slots:
     {
         startHost(false);
         auto openFromPage = [this] {
-            view()->engineView()->page()->runJavaScript(
-                "document.title = window.open('about:blank') === null ? 'null' : 'window';");
+            pageOf(w)->runJavaScript("document.title = window.open('about:blank') === null ? 'null' : 'window';");
         };
         host->mnuDisablePopups->trigger();
         QVERIFY(KillPopups);
@@ -400,7 +377,7 @@ private slots:
     void framesLeaveTheMainAddressInTheBox()
     {
         startHost(false);
-        QVERIFY(load(url("/framed")));
+        QVERIFY(load(*w->wb, url("/framed")));
         // The engine takes clicks only once it has drawn the page.
         QTest::qWait(500); // the frame navigates once more by itself
         QCOMPARE(w->txtURL->text(), url("/framed"));
@@ -410,9 +387,9 @@ private slots:
     void titles()
     {
         startHost(false);
-        QVERIFY(load(url("/markup")));
+        QVERIFY(load(*w->wb, url("/markup")));
         QCOMPARE(w->lblTitle->text(), QString("<b>x</b>"));
-        QVERIFY(load(url("/untitled")));
+        QVERIFY(load(*w->wb, url("/untitled")));
         QCOMPARE(w->lblTitle->text(), QString());
     }
 
@@ -429,9 +406,9 @@ private slots:
         QCOMPARE(w->txtURL->text(), url("/second"));
         QCOMPARE(w->lblTitle->text(), QString("Second"));
         // A change within the document.
-        view()->engineView()->page()->runJavaScript("location.hash = 'part';");
+        pageOf(w)->runJavaScript("location.hash = 'part';");
         QTRY_COMPARE_WITH_TIMEOUT(w->txtURL->text(), url("/second#part"), 10000);
-        view()->engineView()->page()->runJavaScript("history.pushState({}, '', '/pushed');");
+        pageOf(w)->runJavaScript("history.pushState({}, '', '/pushed');");
         QTRY_COMPARE_WITH_TIMEOUT(w->txtURL->text(), url("/pushed"), 10000);
     }
 
@@ -443,7 +420,7 @@ private slots:
         // Refused calls are ignored.
         w->wb->GoBack();
         w->wb->GoForward();
-        QVERIFY(load(url("/second")));
+        QVERIFY(load(*w->wb, url("/second")));
         QVERIFY(w->cmdBack->isEnabled());
         QVERIFY(!w->cmdForward->isEnabled());
         QSignalSpy done(w->wb, &WebView::DocumentComplete);
@@ -464,10 +441,10 @@ private slots:
         QTest::qWait(300);
         QCOMPARE(w->wb->LocationURL(), before);
         // Unreadable or missing: the engine's own error page, and the window goes on.
-        QVERIFY(load("http://[::1"));
-        QVERIFY(load("/nonexistent/file.html"));
+        QVERIFY(load(*w->wb, "http://[::1"));
+        QVERIFY(load(*w->wb, "/nonexistent/file.html"));
         QCOMPARE(w->wb->LocationURL(), QString("file:///nonexistent/file.html"));
-        QVERIFY(load(url("/second")));
+        QVERIFY(load(*w->wb, url("/second")));
         QCOMPARE(w->lblTitle->text(), QString("Second"));
     }
 };

@@ -42,6 +42,7 @@ private:
     QWebEngineProfile *profile = nullptr;
     MemorySettingsStore store;
     FakeDialogs dialogs;
+    std::unique_ptr<QtWebViewFactory> views;
 
     void setHome(const QString &url)
     {
@@ -54,6 +55,7 @@ private slots:
         // Off the record: nothing a test does reaches the disk.
         profile = new QWebEngineProfile(this);
         QVERIFY(profile->isOffTheRecord());
+        views = std::make_unique<QtWebViewFactory>(profile, store, dialogs);
         server.page("/page", "<html><head><title>Served page</title></head><body>hello</body></html>");
         server.page("/second", "<html><head><title>Second page</title></head><body>2</body></html>");
         server.page("/untitled", "<html><body>no title here</body></html>");
@@ -63,6 +65,7 @@ private slots:
     }
     void cleanupTestCase()
     {
+        views.reset();
         delete profile;
     }
     void init()
@@ -75,15 +78,13 @@ private slots:
     void homePageSettingIsHonoured()
     {
         setHome(server.url("/page").toString());
-        QtWebView view(profile, store, dialogs, nullptr);
-        view.resize(400, 300);
-        view.show();
-        QSignalSpy before(&view, &WebView::BeforeNavigate2);
-        QSignalSpy done(&view, &WebView::DocumentComplete);
-        view.GoHome();
+        auto view = newView(*views, nullptr, QSize(400, 300));
+        QSignalSpy before(view.get(), &WebView::BeforeNavigate2);
+        QSignalSpy done(view.get(), &WebView::DocumentComplete);
+        view->GoHome();
         QVERIFY(done.wait(20000));
-        QCOMPARE(view.LocationURL(), server.url("/page").toString());
-        QCOMPARE(view.DocumentTitle(), QString("Served page"));
+        QCOMPARE(view->LocationURL(), server.url("/page").toString());
+        QCOMPARE(view->DocumentTitle(), QString("Served page"));
         QVERIFY(!before.isEmpty());
         QCOMPARE(before.first().first().toString(), server.url("/page").toString());
         QVERIFY(server.requests.contains("/page"));
@@ -91,16 +92,14 @@ private slots:
 
     void builtInStartPageWhenNoneIsSet()
     {
-        QtWebView view(profile, store, dialogs, nullptr);
-        view.resize(400, 300);
-        view.show();
-        QSignalSpy done(&view, &WebView::DocumentComplete);
-        view.GoHome();
+        auto view = newView(*views, nullptr, QSize(400, 300));
+        QSignalSpy done(view.get(), &WebView::DocumentComplete);
+        view->GoHome();
         QVERIFY(done.wait(20000));
-        QCOMPARE(view.engineView()->url(), QUrl(QtWebView::startPage()));
+        QCOMPARE(view->engineView()->url(), QUrl(QtWebView::startPage()));
         // The program's own page has no address to show.
-        QCOMPARE(view.LocationURL(), QString());
-        QCOMPARE(view.DocumentTitle(), QString("Lumeno 2.0"));
+        QCOMPARE(view->LocationURL(), QString());
+        QCOMPARE(view->DocumentTitle(), QString("Lumeno 2.0"));
     }
 
     // A home page that is no web address, or longer than the engine takes,
@@ -117,19 +116,17 @@ private slots:
     {
         QFETCH(QString, home);
         setHome(home);
-        QtWebView view(profile, store, dialogs, nullptr);
-        view.resize(400, 300);
-        view.show();
+        auto view = newView(*views, nullptr, QSize(400, 300));
         QMap<int, bool> commands;
-        connect(&view, &WebView::CommandStateChange, this,
+        connect(view.get(), &WebView::CommandStateChange, this,
                 [&](int command, bool enable) { commands[command] = enable; });
-        QSignalSpy done(&view, &WebView::DocumentComplete);
-        view.GoHome();
+        QSignalSpy done(view.get(), &WebView::DocumentComplete);
+        view->GoHome();
         QVERIFY(done.wait(20000));
-        QCOMPARE(view.engineView()->url(), QUrl(QtWebView::startPage()));
-        QCOMPARE(view.LocationURL(), QString()); // the program's own page shows no address
-        QCOMPARE(view.DocumentTitle(), QString("Lumeno 2.0"));
-        QCOMPARE(view.engineView()->page()->history()->count(), 1);
+        QCOMPARE(view->engineView()->url(), QUrl(QtWebView::startPage()));
+        QCOMPARE(view->LocationURL(), QString()); // the program's own page shows no address
+        QCOMPARE(view->DocumentTitle(), QString("Lumeno 2.0"));
+        QCOMPARE(view->engineView()->page()->history()->count(), 1);
         QCOMPARE(commands.value(WebView::CommandBack, true), false);
         QCOMPARE(commands.value(WebView::CommandForward, true), false);
         QVERIFY(!server.requests.contains("/ran"));
@@ -137,79 +134,65 @@ private slots:
 
     void titleIsTheDocumentsOwn()
     {
-        QtWebView view(profile, store, dialogs, nullptr);
-        view.resize(400, 300);
-        view.show();
-        QSignalSpy done(&view, &WebView::DocumentComplete);
-        view.Navigate2(server.url("/untitled").toString());
-        QVERIFY(done.wait(20000));
-        QCOMPARE(view.LocationURL(), server.url("/untitled").toString());
-        QCOMPARE(view.DocumentTitle(), QString()); // not the address
+        auto view = newView(*views, nullptr, QSize(400, 300));
+        QVERIFY(load(*view, server.url("/untitled").toString()));
+        QCOMPARE(view->LocationURL(), server.url("/untitled").toString());
+        QCOMPARE(view->DocumentTitle(), QString()); // not the address
     }
 
     // Nobody answers: the page hears No in the end instead of waiting.
     void unansweredPermissionRequestsAreDenied()
     {
-        QtWebView view(profile, store, dialogs, nullptr);
-        view.resize(400, 300);
-        view.show();
-        view.promptArea()->permissionBar()->setTimeout(300);
-        view.Navigate2(server.url("/ask").toString());
-        QTRY_COMPARE_WITH_TIMEOUT(view.engineView()->page()->title(), QString("denied"), 20000);
+        auto view = newView(*views, nullptr, QSize(400, 300));
+        view->promptArea()->permissionBar()->setTimeout(300);
+        view->Navigate2(server.url("/ask").toString());
+        QTRY_COMPARE_WITH_TIMEOUT(view->engineView()->page()->title(), QString("denied"), 20000);
     }
 
     // A crashed renderer: a notice in its place, the address kept, and
     // Refresh brings the page back.
     void aCrashedPageCanBeLoadedAgain()
     {
-        QtWebView view(profile, store, dialogs, nullptr);
-        view.resize(400, 300);
-        view.show();
-        QSignalSpy done(&view, &WebView::DocumentComplete);
-        view.Navigate2(server.url("/page").toString());
-        QVERIFY(done.wait(20000));
-        const qint64 renderer = view.engineView()->page()->renderProcessPid();
+        auto view = newView(*views, nullptr, QSize(400, 300));
+        QVERIFY(load(*view, server.url("/page").toString()));
+        const qint64 renderer = view->engineView()->page()->renderProcessPid();
         QVERIFY(renderer > 0);
-        QSignalSpy addresses(&view, &WebView::BeforeNavigate2);
+        QSignalSpy addresses(view.get(), &WebView::BeforeNavigate2);
         ::kill(pid_t(renderer), SIGKILL);
-        QTRY_COMPARE_WITH_TIMEOUT(view.DocumentTitle(), QString("This page stopped"), 20000);
-        QCOMPARE(view.LocationURL(), server.url("/page").toString());
+        QTRY_COMPARE_WITH_TIMEOUT(view->DocumentTitle(), QString("This page stopped"), 20000);
+        QCOMPARE(view->LocationURL(), server.url("/page").toString());
         QVERIFY(addresses.isEmpty());
-        view.Refresh();
-        QTRY_COMPARE_WITH_TIMEOUT(view.DocumentTitle(), QString("Served page"), 20000);
-        QCOMPARE(view.LocationURL(), server.url("/page").toString());
+        view->Refresh();
+        QTRY_COMPARE_WITH_TIMEOUT(view->DocumentTitle(), QString("Served page"), 20000);
+        QCOMPARE(view->LocationURL(), server.url("/page").toString());
     }
 
     // The notice's link is made from the lost page's address, which the page
     // chooses: quotes and markup in it stay in the address.
     void theCrashNoticeKeepsTheAddressOutOfItsMarkup()
     {
-        QtWebView view(profile, store, dialogs, nullptr);
-        view.resize(400, 300);
-        view.show();
-        QSignalSpy done(&view, &WebView::DocumentComplete);
+        auto view = newView(*views, nullptr, QSize(400, 300));
         // Quotes of both kinds and markup. The engine keeps a "'" as it is
         // in the path and the fragment, and encodes blanks; "/" parts
         // attributes as well as a blank does.
         const QString address = server.url("/page").toString()
                                 + QStringLiteral("/x='/onmouseover='x'?q=\" c=\"y\"<b>q</b>"
                                                  "#f='/onclick='y'/b=\"<i>f</i>");
-        view.Navigate2(address);
-        QVERIFY(done.wait(20000));
-        const QUrl lost = view.engineView()->page()->url();
+        QVERIFY(load(*view, address));
+        const QUrl lost = view->engineView()->page()->url();
         QVERIFY(lost.toString(QUrl::FullyEncoded).contains("'/onmouseover='x'"));
-        ::kill(pid_t(view.engineView()->page()->renderProcessPid()), SIGKILL);
-        QTRY_COMPARE_WITH_TIMEOUT(view.DocumentTitle(), QString("This page stopped"), 20000);
+        ::kill(pid_t(view->engineView()->page()->renderProcessPid()), SIGKILL);
+        QTRY_COMPARE_WITH_TIMEOUT(view->DocumentTitle(), QString("This page stopped"), 20000);
 
-        QVariant found;
-        view.engineView()->page()->runJavaScript(
+        const QVariant found = evaluate(
+            view->engineView()->page(),
             "JSON.stringify({"
             "  links: Array.from(document.querySelectorAll('a'), function (a) {"
             "    return Array.from(a.attributes, function (x) { return x.name + '=' + x.value; }); }),"
             "  elements: Array.from(document.body.querySelectorAll('*'), function (e) { return e.localName; }),"
             "  text: document.querySelector('p').textContent })",
-            QWebEngineScript::ApplicationWorld, [&](const QVariant &v) { found = v; });
-        QTRY_VERIFY_WITH_TIMEOUT(found.isValid(), 20000);
+            QWebEngineScript::ApplicationWorld, 20000);
+        QVERIFY(found.isValid());
         const QJsonObject notice = QJsonDocument::fromJson(found.toString().toUtf8()).object();
         QCOMPARE(notice.value("links").toArray(),
                  QJsonArray{QJsonArray{"href=" + lost.toString(QUrl::FullyEncoded)}});
@@ -222,43 +205,35 @@ private slots:
     // it must not be shown as the new page's, nor complete it.
     void aLateTitleIsNotTheNextPages()
     {
-        QtWebView view(profile, store, dialogs, nullptr);
-        view.resize(400, 300);
-        view.show();
-        QSignalSpy done(&view, &WebView::DocumentComplete);
-        view.Navigate2(server.url("/untitled").toString());
-        QVERIFY(done.wait(20000));
+        auto view = newView(*views, nullptr, QSize(400, 300));
+        QVERIFY(load(*view, server.url("/untitled").toString()));
         QStringList shown;
-        connect(&view, &WebView::DocumentComplete, this,
-                [&] { shown << view.DocumentTitle(); });
+        connect(view.get(), &WebView::DocumentComplete, this,
+                [&] { shown << view->DocumentTitle(); });
 
         // When the next page has loaded, its renderer is kept busy before it
         // hears the view's question for the title (the engine view hears of
         // the load before the view), and the view goes on to a third page.
-        QWebEnginePage *page = view.engineView()->page();
-        connect(view.engineView(), &QWebEngineView::loadFinished, this, [page] {
+        QWebEnginePage *page = view->engineView()->page();
+        connect(view->engineView(), &QWebEngineView::loadFinished, this, [page] {
             page->runJavaScript("for (var t = Date.now(); Date.now() - t < 1000;) {}",
                                 QWebEngineScript::ApplicationWorld);
         }, Qt::SingleShotConnection);
         connect(page, &QWebEnginePage::loadFinished, this,
-                [&] { view.Navigate2(server.url("/second").toString()); },
+                [&] { view->Navigate2(server.url("/second").toString()); },
                 Qt::SingleShotConnection);
-        view.Navigate2(server.url("/page").toString());
+        view->Navigate2(server.url("/page").toString());
         // Only the third page completes, under its own title.
         QTRY_COMPARE_WITH_TIMEOUT(shown, QStringList{"Second page"}, 20000);
-        QCOMPARE(view.DocumentTitle(), QString("Second page"));
-        QCOMPARE(view.LocationURL(), server.url("/second").toString());
+        QCOMPARE(view->DocumentTitle(), QString("Second page"));
+        QCOMPARE(view->LocationURL(), server.url("/second").toString());
     }
 
     // A whole host with the real engine: its first window shows the home page.
     void hostWindowLoadsTheHomePage()
     {
         setHome(server.url("/page").toString());
-        QtWebViewFactory views(profile, store, dialogs);
-        auto host = std::make_unique<frmMain>(store, views, dialogs);
-        host->setMarkvaultPath(QString());
-        host->Form_Load();
-        host->show();
+        const auto host = startHost(store, *views, dialogs);
         frmBrowser *w = host->workspace()->findChild<frmBrowser *>();
         QVERIFY(w);
         QTRY_COMPARE_WITH_TIMEOUT(w->wb->DocumentTitle(), QString("Served page"), 20000);

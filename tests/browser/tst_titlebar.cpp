@@ -93,7 +93,7 @@ private slots:
 
     void printAndSaveAsPdfFromTheWindowMenu()
     {
-        auto *view = static_cast<FakeWebView *>(w->wb);
+        FakeWebView *view = pageOf(w);
         view->setFocus(Qt::OtherFocusReason);
         QTRY_VERIFY(view->hasFocus());
         view->calls.clear();

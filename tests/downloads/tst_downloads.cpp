@@ -57,14 +57,6 @@ private:
 
     DownloadList &list() { return *views->downloads(); }
 
-    std::unique_ptr<QtWebView> newView()
-    {
-        auto view = std::unique_ptr<QtWebView>(static_cast<QtWebView *>(views->create(nullptr)));
-        view->resize(500, 400);
-        view->show();
-        return view;
-    }
-
     QStringList filesIn(const QString &path) const
     {
         return QDir(path).entryList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot);
@@ -130,10 +122,8 @@ private slots:
     {
         const int before = list().items().size();
         answer = dir->filePath("chosen.bin");
-        auto view = newView();
-        QSignalSpy loaded(view->engineView()->page(), &QWebEnginePage::loadFinished);
-        view->Navigate2(server.url("/links").toString());
-        QVERIFY(loaded.wait(20000));
+        auto view = newView(*views);
+        QVERIFY(load(*view, server.url("/links").toString()));
         QSignalSpy addresses(view.get(), &WebView::BeforeNavigate2);
         view->Navigate2(server.url("/file").toString());
         QTRY_COMPARE_WITH_TIMEOUT(list().items().size(), before + 1, 20000);
@@ -160,7 +150,7 @@ private slots:
     {
         const int before = list().items().size();
         answer.clear();
-        auto view = newView();
+        auto view = newView(*views);
         view->Navigate2(server.url("/file").toString());
         QTRY_COMPARE_WITH_TIMEOUT(suggested.size(), 1, 20000);
         QTest::qWait(300);
@@ -180,7 +170,7 @@ private slots:
         answer = dir->filePath("target.bin");
         if (existing)
             writeBytes(answer, "old bytes");
-        auto view = newView();
+        auto view = newView(*views);
         view->Navigate2(server.url("/held").toString());
         QTRY_VERIFY_WITH_TIMEOUT(!list().items().isEmpty() && list().items().last()->path() == answer
                                      && list().items().last()->receivedBytes() > 0,
@@ -201,7 +191,7 @@ private slots:
     {
         answer = dir->filePath("target.bin");
         writeBytes(answer, "old bytes");
-        auto view = newView();
+        auto view = newView(*views);
         view->Navigate2(server.url("/dropped").toString());
         QTRY_VERIFY_WITH_TIMEOUT(!list().items().isEmpty() && list().items().last()->path() == answer, 20000);
         DownloadItem *item = list().items().last();
@@ -237,7 +227,7 @@ private slots:
         }
         answer = folder + "/x.bin";
         const int before = list().items().size();
-        auto view = newView();
+        auto view = newView(*views);
         view->Navigate2(server.url("/file").toString());
         QTRY_COMPARE_WITH_TIMEOUT(list().items().size(), before + 1, 20000);
         DownloadItem *item = list().items().last();
@@ -263,7 +253,7 @@ private slots:
         if (!mountTmpfs(folder, "size=64k"))
             QSKIP("cannot mount a small file system here");
         answer = folder + "/big.bin";
-        auto view = newView();
+        auto view = newView(*views);
         view->Navigate2(server.url("/file").toString());
         QTRY_VERIFY_WITH_TIMEOUT(!list().items().isEmpty() && list().items().last()->path() == answer, 20000);
         DownloadItem *item = list().items().last();
@@ -288,23 +278,10 @@ private slots:
     void saveLinkFromThePagesMenu()
     {
         answer = dir->filePath("saved.txt");
-        auto view = newView();
-        QSignalSpy loaded(view->engineView()->page(), &QWebEnginePage::loadFinished);
-        view->Navigate2(server.url("/links").toString());
-        QVERIFY(loaded.wait(20000));
-        QWidget *surface = view->engineView()->focusProxy();
-        QVERIFY(surface);
-        // A page just loaded may not take input yet: click until its menu comes.
-        QMenu *menu = nullptr;
-        const auto menuShown = [&] {
-            menu = view->engineView()->findChild<QMenu *>();
-            return menu && menu->isVisible();
-        };
-        for (int tries = 0; tries < 20 && !menuShown(); ++tries) {
-            QTest::mouseClick(surface, Qt::RightButton, {}, QPoint(40, 40));
-            (void)QTest::qWaitFor(menuShown, 1000);
-        }
-        QVERIFY(menuShown());
+        auto view = newView(*views);
+        QVERIFY(load(*view, server.url("/links").toString()));
+        QMenu *menu = openPagesMenu(view->engineView(), QPoint(40, 40));
+        QVERIFY(menu);
         QAction *save = view->engineView()->page()->action(QWebEnginePage::DownloadLinkToDisk);
         QVERIFY(menu->actions().contains(save));
         save->trigger();

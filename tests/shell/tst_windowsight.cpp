@@ -30,7 +30,6 @@ private:
         store->setOption(PageLifecycle::KeyDiscardAfterMinutes, discardMinutes);
         start();
     }
-    FakeWebView *pageOf(frmBrowser *w) const { return static_cast<FakeWebView *>(w->wb); }
     frmBrowser *second()
     {
         host->mnuNewWindow->trigger();

@@ -1,9 +1,23 @@
 #pragma once
 // The environment of a test that runs the real engine: headless, without
-// Chromium's sandbox when run as root, and set up as the program sets it up.
+// Chromium's sandbox when run as root, and set up as the program sets it up;
+// and what such tests do again and again: wait with the engine running, ask
+// a page, load an address, make a page view, start a host.
 #include "browser/engine/QtWebView.h"
+#include "browser/engine/QtWebViewFactory.h"
+#include "browser/ui/frmBrowser.h"
+#include "shell/ui/frmMain.h"
 
+#include <QElapsedTimer>
+#include <QMenu>
+#include <QSignalSpy>
+#include <QTest>
+#include <QWebEnginePage>
+#include <QWebEngineScript>
+#include <QWebEngineView>
 #include <QtGlobal>
+#include <functional>
+#include <memory>
 #include <unistd.h>
 
 inline void prepareEngineTest()
@@ -12,4 +26,94 @@ inline void prepareEngineTest()
     if (geteuid() == 0)
         qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
     QtWebView::prepareEnvironment();
+}
+
+// Waits with an event loop running, as the engine needs: QTest::qWaitFor
+// sleeps between its rounds, which slows every page load to seconds.
+inline bool waitUntil(const std::function<bool()> &done, int timeoutMs = 20000)
+{
+    QElapsedTimer t;
+    t.start();
+    while (!done()) {
+        if (t.elapsed() > timeoutMs)
+            return false;
+        QTest::qWait(10);
+    }
+    return true;
+}
+
+// The engine's view and page behind a browser window.
+inline QWebEngineView *engineViewOf(frmBrowser *w)
+{
+    return static_cast<QtWebView *>(w->wb)->engineView();
+}
+inline QWebEnginePage *pageOf(frmBrowser *w)
+{
+    return engineViewOf(w)->page();
+}
+
+// Runs a script in the page (in its own world unless another is named) and
+// waits for its value; an invalid value when the page does not answer. The
+// answer comes after everything the page's main frame sent before it.
+inline QVariant evaluate(QWebEnginePage *page, const QString &script,
+                         quint32 world = QWebEngineScript::MainWorld, int timeoutMs = 10000)
+{
+    QVariant result;
+    bool done = false;
+    page->runJavaScript(script, world, [&](const QVariant &v) {
+        result = v;
+        done = true;
+    });
+    if (!waitUntil([&] { return done; }, timeoutMs))
+        qWarning("no answer from the page to: %s", qPrintable(script));
+    return result;
+}
+
+// Opens the address in the view and waits until its document is complete.
+inline bool load(WebView &view, const QString &address, int timeoutMs = 20000)
+{
+    QSignalSpy done(&view, &WebView::DocumentComplete);
+    view.Navigate2(address);
+    return done.wait(timeoutMs);
+}
+
+// A page view of the factory's, shown, as a window of its own or in parent.
+inline std::unique_ptr<QtWebView> newView(WebViewFactory &views, QWidget *parent = nullptr,
+                                          QSize size = QSize(500, 400))
+{
+    auto view = std::unique_ptr<QtWebView>(static_cast<QtWebView *>(views.create(parent)));
+    view->resize(size);
+    view->show();
+    return view;
+}
+
+// A host on these views, loaded and shown as the program starts it; its first
+// window opens the home page the store names.
+inline std::unique_ptr<frmMain> startHost(SettingsStore &store, WebViewFactory &views, Dialogs &dialogs)
+{
+    auto host = std::make_unique<frmMain>(store, views, dialogs);
+    host->setMarkvaultPath(QString());
+    host->Form_Load();
+    host->show();
+    return host;
+}
+
+// The page's own menu, opened by a right click at `at`; a page just loaded may
+// not take input yet, so it is clicked until the menu comes. Null if it never
+// does.
+inline QMenu *openPagesMenu(QWebEngineView *view, QPoint at)
+{
+    QWidget *target = view->focusProxy();
+    if (!target)
+        return nullptr;
+    QMenu *menu = nullptr;
+    const auto shown = [&] {
+        menu = view->findChild<QMenu *>();
+        return menu && menu->isVisible();
+    };
+    for (int tries = 0; tries < 20 && !shown(); ++tries) {
+        QTest::mouseClick(target, Qt::RightButton, {}, at);
+        (void)QTest::qWaitFor(shown, 1000);
+    }
+    return shown() ? menu : nullptr;
 }

@@ -57,6 +57,8 @@ public:
     }
 
     frmBrowser *firstWindow() const { return host->workspace()->findChild<frmBrowser *>(); }
+    // The fake page view of a browser window.
+    static FakeWebView *pageOf(frmBrowser *w) { return static_cast<FakeWebView *>(w->wb); }
 
     void finish()
     {
