@@ -85,22 +85,20 @@ private:
         // The home page, completely: its late events must not be taken for the next page's.
         QTRY_COMPARE_WITH_TIMEOUT(w->lblTitle->text(), QString("Plain"), 20000);
     }
-    // Waits for the count to reach the expected value, then a little more to
-    // see that it does not go past it.
+    // Waits for the count to reach the expected value. The page's answer to a
+    // question asked after that comes after every report its main frame sent
+    // before, so none is still on its way: the count must not go past it.
     void expectCount(int expected)
     {
         QTRY_COMPARE_WITH_TIMEOUT(KilledPopups, expected, 20000);
-        QTest::qWait(400);
+        QCOMPARE(evaluate(pageOf(w), "'answered'").toString(), QString("answered"));
         QCOMPARE(KilledPopups, expected);
         QCOMPARE(host->SB->Panels(4)->text(), QStringLiteral("Killed Popups: %1").arg(expected));
     }
     void clickPage(Qt::KeyboardModifiers modifiers = {})
     {
-        QWidget *target = engineViewOf(w)->focusProxy();
-        QVERIFY(target);
-        // The engine takes clicks only once it has drawn the page.
-        QTest::qWait(500);
-        QTest::mouseClick(target, Qt::LeftButton, modifiers, QPoint(50, 50));
+        QVERIFY(waitUntilPageTakesInput(engineViewOf(w), QPoint(50, 50)));
+        QTest::mouseClick(engineViewOf(w)->focusProxy(), Qt::LeftButton, modifiers, QPoint(50, 50));
     }
 
     // "Open link in new window" from the engine's own menu over the link.
@@ -378,8 +376,11 @@ private slots:
     {
         startHost(false);
         QVERIFY(load(*w->wb, url("/framed")));
-        // The engine takes clicks only once it has drawn the page.
-        QTest::qWait(500); // the frame navigates once more by itself
+        // The frame goes on to another page by itself; once that page is
+        // whole, the box still shows the main frame's address.
+        QTRY_COMPARE_WITH_TIMEOUT(
+            evaluate(pageOf(w), "frames[0].location.pathname + ' ' + frames[0].document.readyState").toString(),
+            QString("/inner2 complete"), 20000);
         QCOMPARE(w->txtURL->text(), url("/framed"));
         QCOMPARE(w->lblTitle->text(), QString("Outer"));
     }
@@ -436,9 +437,14 @@ private slots:
     {
         startHost(false);
         const QString before = w->wb->LocationURL();
+        QSignalSpy started(pageOf(w), &QWebEnginePage::loadStarted);
         w->wb->Navigate2(QString());
         w->wb->Navigate2("   ");
-        QTest::qWait(300);
+        // A load that the calls started is under way by the time the page
+        // answers a question asked after them.
+        QCOMPARE(evaluate(pageOf(w), "location.href").toString(), before);
+        QVERIFY(started.isEmpty());
+        QVERIFY(!pageOf(w)->isLoading());
         QCOMPARE(w->wb->LocationURL(), before);
         // Unreadable or missing: the engine's own error page, and the window goes on.
         QVERIFY(load(*w->wb, "http://[::1"));

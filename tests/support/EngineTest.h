@@ -8,8 +8,10 @@
 #include "browser/ui/frmBrowser.h"
 #include "shell/ui/frmMain.h"
 
+#include <QApplication>
 #include <QElapsedTimer>
 #include <QMenu>
+#include <QMouseEvent>
 #include <QSignalSpy>
 #include <QTest>
 #include <QWebEnginePage>
@@ -96,6 +98,31 @@ inline std::unique_ptr<frmMain> startHost(SettingsStore &store, WebViewFactory &
     host->Form_Load();
     host->show();
     return host;
+}
+
+// A page just loaded takes no input until the engine has drawn it: the mouse
+// moves over the view until the page has seen a move, so that a click after
+// it is taken, and taken once.
+inline bool waitUntilPageTakesInput(QWebEngineView *view, QPoint at, int timeoutMs = 20000)
+{
+    QWidget *target = view->focusProxy();
+    if (!target || !evaluate(view->page(), QStringLiteral(
+                                 "window.__testSawMove = false;"
+                                 "addEventListener('mousemove', function () { window.__testSawMove = true; }, true);"
+                                 "true")).toBool())
+        return false;
+    QElapsedTimer t;
+    t.start();
+    for (int step = 0; t.elapsed() < timeoutMs; ++step) {
+        const QPoint pos = at + QPoint(step % 2, 0);
+        QMouseEvent move(QEvent::MouseMove, pos, target->mapToGlobal(pos), Qt::NoButton, Qt::NoButton,
+                         Qt::NoModifier);
+        QApplication::sendEvent(target, &move);
+        if (evaluate(view->page(), QStringLiteral("window.__testSawMove")).toBool())
+            return true;
+        QTest::qWait(20);
+    }
+    return false;
 }
 
 // The page's own menu, opened by a right click at `at`; a page just loaded may
