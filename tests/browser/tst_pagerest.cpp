@@ -339,10 +339,17 @@ private slots:
         QVERIFY(!w->wb->busy().isBusy());
     }
 
+    // A download keeps the page that started it running, and no other: a
+    // second window's page rests out of sight as it would without one.
     void windowWithARunningDownloadIsNotFrozen()
     {
-        frmBrowser *w = startHost("/first", "0.1", "0");
+        // Frozen at once out of sight: each window decides as it goes.
+        frmBrowser *w = startHost("/first", "0", "0");
         QVERIFY(w);
+        host->mnuNewWindow->trigger();
+        frmBrowser *other = host->browserWindows().value(1);
+        QVERIFY(other);
+        QTRY_COMPARE_WITH_TIMEOUT(other->lblTitle->text(), QString("First"), 20000);
         QWebEnginePage *page = pageOf(w);
         QSignalSpy requested(profile, &QWebEngineProfile::downloadRequested);
         w->navigate(server.url("/big.bin").toString());
@@ -350,8 +357,10 @@ private slots:
         auto *download = requested.first().first().value<QWebEngineDownloadRequest *>();
         QTRY_COMPARE_WITH_TIMEOUT(download->state(), QWebEngineDownloadRequest::DownloadInProgress, 10000);
         QVERIFY(w->wb->busy().isBusy());
+        QVERIFY(!other->wb->busy().isBusy());
         w->Minimize();
-        QTest::qWait(600);
+        other->Minimize();
+        QTRY_COMPARE_WITH_TIMEOUT(pageOf(other)->lifecycleState(), Lifecycle::Frozen, 10000);
         QCOMPARE(page->lifecycleState(), Lifecycle::Active);
         // Cancelled as the user does it, in the Downloads window's list.
         QCOMPARE(views->downloads()->items().size(), 1);
