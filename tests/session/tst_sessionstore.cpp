@@ -10,6 +10,9 @@
 #include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QThread>
+
+#include <latch>
 
 class tst_SessionStore : public QObject
 {
@@ -196,6 +199,30 @@ private slots:
                 QVERIFY(store.setRestoring(false, &error));
             if (runs[i].end == Quit)
                 QVERIFY(store.endRun(&error));
+        }
+    }
+
+    // The host's store and the writer's, on a first start.
+    void twoStoresOpeningANewFileAtOnceBothWork()
+    {
+        for (int round = 0; round < 10; ++round) {
+            const QString file = dir.filePath(QStringLiteral("data/new-%1.sqlite").arg(round));
+            QString other;
+            std::latch ready(2);
+            QThread *writer = QThread::create([&] {
+                ready.arrive_and_wait();
+                SessionStore store(file, "writer");
+                other = store.isUsable() ? QString() : store.openError();
+            });
+            writer->start();
+            {
+                ready.arrive_and_wait();
+                SessionStore store(file, "host");
+                QVERIFY2(store.isUsable(), qPrintable(store.openError()));
+            }
+            writer->wait();
+            delete writer;
+            QVERIFY2(other.isEmpty(), qPrintable(other));
         }
     }
 
