@@ -34,7 +34,8 @@ const QStringList kSchema = {
 };
 
 // The columns a window's record takes, in the order of the two tables.
-const QString kPlaceColumns = QStringLiteral("x, y, width, height, minimized, stack_position, zoom, address, title");
+const QString kPlaceColumns =
+    QStringLiteral("x, y, width, height, minimized, stack_position, zoom, address, title");
 
 // Page titles may hold lone surrogates, which SQLite's conversion to UTF-8
 // would change: such text is kept as its UTF-16 code units instead.

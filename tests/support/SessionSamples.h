@@ -26,7 +26,8 @@ inline WindowRecord sampleWindow(qint64 id, int version, qsizetype historySize)
 {
     WindowRecord w;
     w.id = id;
-    w.geometry = QRect(int(id % 17) * 20 + version % 40, int(id % 11) * 15, 400 + version % 300, 300 + int(id % 7) * 10);
+    w.geometry = QRect(int(id % 17) * 20 + version % 40, int(id % 11) * 15, 400 + version % 300,
+                       300 + int(id % 7) * 10);
     w.minimized = version % 5 == 0;
     w.stackPosition = int(id % 30);
     w.history = sampleHistory(quint64(id) << 32 | quint32(version), historySize);
