@@ -7,7 +7,6 @@
 #include "support/SessionSamples.h"
 
 #include <QDir>
-#include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
@@ -20,27 +19,6 @@ class tst_SessionStore : public QObject
     QTemporaryDir dir;
     QString path() const { return dir.filePath("data/Browsing.sqlite"); }
 
-    static Session load(const QString &path)
-    {
-        SessionStore store(path, "reader");
-        Session session;
-        QString error;
-        if (!store.load(&session, &error))
-            qWarning("load failed: %s", qPrintable(error));
-        return session;
-    }
-    // Beside the store's own connection, as another program would.
-    static void exec(const QString &path, const QString &statement)
-    {
-        {
-            QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "raw");
-            db.setDatabaseName(path);
-            QVERIFY(db.open());
-            QSqlQuery q(db);
-            QVERIFY2(q.exec(statement), qPrintable(statement));
-        }
-        QSqlDatabase::removeDatabase("raw");
-    }
     static ClosedWindow closedAt(qint64 id, qint64 msecs)
     {
         return {sampleWindow(id, int(id), 3000), QDateTime::fromMSecsSinceEpoch(msecs)};
@@ -80,8 +58,8 @@ private slots:
             QVERIFY2(store.isUsable() && store.openError().isEmpty(), qPrintable(store.openError()));
             QVERIFY2(store.save(first, &error), qPrintable(error));
         }
-        QCOMPARE(load(path()).windows.size(), 3);
-        QVERIFY(load(path()) == first);
+        QCOMPARE(loadSession(path()).windows.size(), 3);
+        QVERIFY(loadSession(path()) == first);
 
         // Then, from one store, only what changed: a window closed, one
         // added, one moved to the bottom and resized, a new history, the
@@ -97,18 +75,18 @@ private slots:
         second.host.frontWindow = 21;
         second.closed.prepend({odd, QDateTime::fromMSecsSinceEpoch(1800000000000)});
         QVERIFY2(store.save(second, &error), qPrintable(error));
-        QVERIFY(load(path()) == second);
+        QVERIFY(loadSession(path()) == second);
         Session third = second;
         third.windows[2].title = "Retitled";
         third.windows[0].history.clear();
         QVERIFY(store.save(third, &error));
-        QVERIFY(load(path()) == third);
+        QVERIFY(loadSession(path()) == third);
         // A store of a later run writes over what an earlier one left.
         SessionStore later(path(), "later");
         QVERIFY(later.save(first, &error));
-        QVERIFY(load(path()) == first);
+        QVERIFY(loadSession(path()) == first);
         QVERIFY(later.save(Session(), &error));
-        QVERIFY(load(path()) == Session());
+        QVERIFY(loadSession(path()) == Session());
     }
 
     // A write refused half-way (as by a full disk) is undone whole and told;
@@ -120,8 +98,8 @@ private slots:
         before.windows = {sampleWindow(1, 1, 5000), sampleWindow(2, 1, 5000)};
         QString error;
         QVERIFY(store.save(before, &error));
-        exec(path(), "CREATE TRIGGER refuse BEFORE INSERT ON session_windows WHEN NEW.title = 'refused' "
-                     "BEGIN SELECT RAISE(ABORT, 'no room left'); END");
+        QVERIFY(execBeside(path(), "CREATE TRIGGER refuse BEFORE INSERT ON session_windows "
+                                   "WHEN NEW.title = 'refused' BEGIN SELECT RAISE(ABORT, 'no room left'); END"));
         Session after = before;
         after.host = {QSize(800, 600), 2};
         after.windows[0].history = sampleHistory(5, 9000);
@@ -132,10 +110,10 @@ private slots:
         after.closed = {closedAt(2, 1000)};
         QVERIFY(!store.save(after, &error));
         QVERIFY2(error.contains("no room left") && error.contains(path()), qPrintable(error));
-        QVERIFY(load(path()) == before);
-        exec(path(), "DROP TRIGGER refuse");
+        QVERIFY(loadSession(path()) == before);
+        QVERIFY(execBeside(path(), "DROP TRIGGER refuse"));
         QVERIFY2(store.save(after, &error), qPrintable(error));
-        QVERIFY(load(path()) == after);
+        QVERIFY(loadSession(path()) == after);
         // Two windows under one id would come back as one.
         after.windows.append(sampleWindow(1, 9, 10));
         QVERIFY(!store.save(after, &error));
@@ -145,27 +123,20 @@ private slots:
     void closedWindowsKeepTheTenNewest()
     {
         Session session;
-        const QList<int> order = {4, 11, 0, 7, 12, 2, 9, 5, 1, 10, 3, 8, 6};
-        for (int i : order)
+        for (int i : {4, 11, 0, 7, 12, 2, 9, 5, 1, 10, 3, 8, 6})
             session.closed.append(closedAt(100 + i, 1700000000000 + i * 60000));
         SessionStore store(path(), "writer");
-        QString error;
-        QVERIFY(store.save(session, &error));
+        QVERIFY(store.save(session, nullptr));
         QList<qint64> ids;
-        for (const ClosedWindow &c : load(path()).closed)
+        for (const ClosedWindow &c : loadSession(path()).closed)
             ids << c.window.id;
         QCOMPARE(ids, (QList<qint64>{112, 111, 110, 109, 108, 107, 106, 105, 104, 103}));
-        // The newest reopened, then two more closed.
-        session.closed = load(path()).closed.mid(1);
-        QVERIFY(load(path()).closed.mid(1) == session.closed);
+        // The newest reopened and one more closed: the host's list comes
+        // back as it is.
+        session.closed = loadSession(path()).closed.mid(1);
         session.closed.prepend(closedAt(201, 1800000000000));
-        session.closed.prepend(closedAt(202, 1800000001000));
-        QVERIFY(store.save(session, &error));
-        const Session back = load(path());
-        QCOMPARE(back.closed.size(), 10);
-        QCOMPARE(back.closed.first().window.id, 202);
-        QCOMPARE(back.closed.last().window.id, 104);
-        QVERIFY(back.closed.mid(0, 10) == session.closed.mid(0, 10));
+        QVERIFY(store.save(session, nullptr));
+        QVERIFY(loadSession(path()).closed == session.closed);
     }
 
     // Each run is a store of its own, as each start of the program is; a
@@ -244,7 +215,7 @@ private slots:
             QCOMPARE(bytesOf(dir.filePath("data/" + aside.first())), QByteArray(8192, 'g'));
             QVERIFY(store.save(session, &error));
         }
-        exec(path(), "UPDATE schema_versions SET version = 2 WHERE feature = 'session'");
+        QVERIFY(execBeside(path(), "UPDATE schema_versions SET version = 2 WHERE feature = 'session'"));
         const QByteArray newer = bytesOf(path());
         {
             SessionStore store(path(), "writer");

@@ -8,7 +8,6 @@
 
 #include <QDir>
 #include <QElapsedTimer>
-#include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
@@ -23,15 +22,6 @@ class tst_SessionWriter : public QObject
     // What the writers told, in the order it reached the test's thread.
     QStringList told;
 
-    Session load() const
-    {
-        SessionStore store(path(), "reader");
-        Session session;
-        QString error;
-        if (!store.load(&session, &error))
-            qWarning("load failed: %s", qPrintable(error));
-        return session;
-    }
     // A session after `step` changes: one window's page changes per step,
     // the others keep the bytes they had.
     static Session changed(Session session, int step)
@@ -40,17 +30,6 @@ class tst_SessionWriter : public QObject
         w = sampleWindow(w.id, step, 4000 + step % 7 * 1000);
         session.host.frontWindow = w.id;
         return session;
-    }
-    // Beside the writer's own connection, as another program would.
-    void exec(const QString &statement) const
-    {
-        {
-            QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "raw");
-            db.setDatabaseName(path());
-            QVERIFY(db.open());
-            QVERIFY2(QSqlQuery(db).exec(statement), qPrintable(statement));
-        }
-        QSqlDatabase::removeDatabase("raw");
     }
     static Session sample(int windows, qsizetype historySize)
     {
@@ -77,7 +56,7 @@ private slots:
             writer.submit(session = changed(session, step));
             QThread::msleep(3);
         }
-        QTRY_VERIFY_WITH_TIMEOUT(load() == session, 5000);
+        QTRY_VERIFY_WITH_TIMEOUT(loadSession(path()) == session, 5000);
         QVERIFY2(writer.counts().writes <= 2, qPrintable(QString::number(writer.counts().writes)));
         QCOMPARE(writer.counts().failures, 0);
     }
@@ -90,11 +69,11 @@ private slots:
         {
             SessionWriter writer(path(), 1h);
             writer.submit(session);
-            QTRY_VERIFY(load() == session);
+            QTRY_VERIFY(loadSession(path()) == session);
             writer.submit(session = changed(session, 1));
             QString error;
             QVERIFY2(writer.flush(&error), qPrintable(error));
-            QVERIFY(load() == session);
+            QVERIFY(loadSession(path()) == session);
             QCOMPARE(writer.counts().writes, 2);
             QVERIFY(writer.flush());
             QCOMPARE(writer.counts().writes, 2);
@@ -108,12 +87,12 @@ private slots:
             QTRY_VERIFY(QFileInfo(path() + "-wal").size() > 0);
             writer.submit(session = changed(session, 3));
             QVERIFY(writer.flush());
-            QVERIFY(load() == session);
+            QVERIFY(loadSession(path()) == session);
             QCOMPARE(writer.counts().writes, 2);
             // What is left when the writer ends is written first.
             writer.submit(session = changed(session, 4));
         }
-        QVERIFY(load() == session);
+        QVERIFY(loadSession(path()) == session);
     }
 
     void aFailedWriteIsToldAndTriedAgain()
@@ -128,7 +107,8 @@ private slots:
         listen(writer);
         writer.submit(session);
         QVERIFY(writer.flush());
-        exec("CREATE TRIGGER refuse BEFORE INSERT ON session_host BEGIN SELECT RAISE(ABORT, 'no room left'); END");
+        QVERIFY(execBeside(path(), "CREATE TRIGGER refuse BEFORE INSERT ON session_host "
+                                   "BEGIN SELECT RAISE(ABORT, 'no room left'); END"));
         const Session before = session;
         writer.submit(session = changed(session, 1));
         QTRY_COMPARE(told.size(), 1);
@@ -136,10 +116,10 @@ private slots:
         QString error;
         QVERIFY(!writer.flush(&error));
         QCOMPARE(error, told.first());
-        QVERIFY(load() == before);
-        exec("DROP TRIGGER refuse");
+        QVERIFY(loadSession(path()) == before);
+        QVERIFY(execBeside(path(), "DROP TRIGGER refuse"));
         // Tried again by itself, with nothing new handed over.
-        QTRY_VERIFY(load() == session);
+        QTRY_VERIFY(loadSession(path()) == session);
         QVERIFY(writer.counts().failures >= 2);
         QCOMPARE(told.size(), 1);
 

@@ -1,10 +1,13 @@
 #pragma once
 // Sessions for the session tests and benchmarks: windows whose every field
 // follows from a seed, with history bytes shaped like the engine's (the
-// addresses and titles of the entries between binary page state).
+// addresses and titles of the entries between binary page state); and the
+// file read, or changed, beside the connections under test.
 #include "session/core/SessionRecords.h"
+#include "session/core/SessionStore.h"
 
 #include <QRandomGenerator>
+#include <QSqlQuery>
 
 inline QByteArray sampleHistory(quint64 seed, qsizetype size)
 {
@@ -35,4 +38,27 @@ inline WindowRecord sampleWindow(qint64 id, int version, qsizetype historySize)
     w.title = QStringLiteral("Window %1, page %2").arg(id).arg(version);
     w.zoom = 1.0 + (version % 5) * 0.25;
     return w;
+}
+
+inline Session loadSession(const QString &path)
+{
+    SessionStore store(path, "reader");
+    Session session;
+    QString error;
+    if (!store.load(&session, &error))
+        qWarning("load failed: %s", qPrintable(error));
+    return session;
+}
+
+// As another program would, on a connection of its own.
+inline bool execBeside(const QString &path, const QString &statement)
+{
+    bool done = false;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "beside");
+        db.setDatabaseName(path);
+        done = db.open() && QSqlQuery(db).exec(statement);
+    }
+    QSqlDatabase::removeDatabase("beside");
+    return done;
 }
