@@ -50,6 +50,9 @@ bool SessionWriter::flush(QString *error)
     // A try that ended since the call and was of this session or a newer
     // one answers it; an older one under way at the call does not.
     m_done.wait(lock, [&] { return m_written >= wanted || (m_tries > triesBefore && m_lastTried >= wanted); });
+    // Answered by a write already under way at the call, the flush leaves
+    // the interval as it was for the changes after it.
+    m_urgent = false;
     if (m_written >= wanted)
         return true;
     if (error)
