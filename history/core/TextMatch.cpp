@@ -205,6 +205,15 @@ Probe probe(QByteArrayView word)
 {
     Probe p;
     qsizetype at = 0;
+    // ".org", "/docs": where the word is found, its letters begin a word of
+    // the text, after the punctuation typed before them.
+    while (at < word.size()) {
+        qsizetype length = 1;
+        if (isWordCharacter(decodeAt(word, at, &length)))
+            break;
+        at += length;
+    }
+    const bool punctuated = at > 0;
     bool ascii = true;
     while (at < word.size() && p.letters < KeyLetters) {
         qsizetype length = 1;
@@ -216,7 +225,7 @@ Probe probe(QByteArrayView word)
         ++p.letters;
         at += length;
     }
-    p.exact = p.letters > 0 && ascii && at == word.size();
+    p.exact = p.letters > 0 && !punctuated && ascii && at == word.size();
     return p;
 }
 

@@ -44,7 +44,8 @@ quint64 keyAt(QByteArrayView folded, qsizetype at);
 // The keys of every word of folded text, each once, sorted.
 QList<quint64> keys(QByteArrayView folded);
 
-// What the index can tell about one typed word.
+// What the index can tell about one typed word: the key of its first
+// letters, after any punctuation it begins with.
 struct Probe
 {
     quint64 prefix = 0; // the key's leading bits the word fixes

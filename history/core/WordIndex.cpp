@@ -146,7 +146,7 @@ void WordIndex::find(const QList<QByteArray> &words, const std::function<void(in
         }
     }
     if (best < 0) {
-        // Only words that begin with punctuation: every text is read.
+        // Only punctuation typed: every text is read.
         for (int slot = 0; slot < slotCount(); ++slot) {
             if (m_state[slot] != Gone && holdsAll(slot, words, -1))
                 found(slot);

@@ -113,6 +113,7 @@ private slots:
         QTest::newRow("Japanese within a run") << "京" << QStringList{jp};
         QTest::newRow("Japanese word") << "ニュース" << QStringList{jp};
         QTest::newRow("punctuation begins anywhere") << ".org" << QStringList{faq, wiki};
+        QTest::newRow("punctuation, then a word") << "/faq" << QStringList{faq};
         QTest::newRow("with punctuation") << "c++" << QStringList{faq};
         QTest::newRow("host and path") << "github.com/torv" << QStringList{git};
         QTest::newRow("scheme and www typed") << "https://www.github.com/torv" << QStringList{git};
@@ -132,6 +133,7 @@ private slots:
         visit(index, "https://en.wikipedia.org/wiki/Linux_kernel", "Linux kernel - Wikipedia", Day);
         visit(index, "http://example.org/c++/faq", "Draft FAQ", Day);
         visit(index, "http://merged.example/", "Draft merged", Day);
+        visit(index, "http://help.example/questions", "Questions and FAQ", Day);
         index.settle();
         // Changed, then merged again with a thousand more pages.
         index.setTitle("http://merged.example/", "Merged");
