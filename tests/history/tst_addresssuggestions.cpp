@@ -105,6 +105,7 @@ private slots:
         QTest::newRow("case") << "LINUX KERNEL" << QStringList{git, wiki};
         QTest::newRow("address and title, any order") << "source torvalds" << QStringList{git};
         QTest::newRow("one word missing") << "linux windows" << QStringList{};
+        QTest::newRow("both words, no page with both") << "kernel faq" << QStringList{};
         QTest::newRow("accent typed or not") << "muller cafe" << QStringList{cafe};
         QTest::newRow("accent typed") << "Müller" << QStringList{cafe};
         QTest::newRow("word of ten letters and more") << "speisekarten" << QStringList{};
@@ -135,11 +136,13 @@ private slots:
         visit(index, "http://merged.example/", "Draft merged", Day);
         visit(index, "http://help.example/questions", "Questions and FAQ", Day);
         index.settle();
-        // Changed, then merged again with a thousand more pages.
+        // Changed, then merged into this run's keys with a thousand more
+        // pages; a page of this run changed again, merged again.
         index.setTitle("http://merged.example/", "Merged");
         visit(index, "http://twice.example/", "First title", Day);
         filler(index, 0, int(WordIndex::MergeAfter));
         index.setTitle("http://twice.example/", "Second title");
+        filler(index, int(WordIndex::MergeAfter), int(WordIndex::MergeAfter));
         // Added or changed since: waiting beside the sorted keys.
         visit(index, "https://www.github.com/torvalds/linux", "torvalds/linux: Linux kernel source tree", 2 * Day);
         visit(index, "http://café.example/menu", "Café Müller – Speisekarte", Day);
