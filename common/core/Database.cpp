@@ -34,8 +34,14 @@ bool isDamage(const QSqlError &e)
     return code == 11 /* SQLITE_CORRUPT */ || code == 26 /* SQLITE_NOTADB */;
 }
 
-// Sets the connection up and checks that the file is a sound database;
-// `damaged` tells a damaged file from one that cannot be reached.
+QString markOf(const QString &path)
+{
+    return path + QStringLiteral(".found-damaged");
+}
+
+// Sets the connection up and checks that the file is a database whose
+// tables can be read; `damaged` tells a damaged file from one that cannot
+// be reached.
 bool prepare(QSqlDatabase &db, QString *error, bool *damaged)
 {
     *damaged = false;
@@ -45,14 +51,9 @@ bool prepare(QSqlDatabase &db, QString *error, bool *damaged)
         return false;
     }
     QSqlQuery check(db);
-    if (!check.exec(QStringLiteral("PRAGMA quick_check")) || !check.next()) {
+    if (!check.exec(QStringLiteral("SELECT count(*) FROM sqlite_master")) || !check.next()) {
         *error = check.lastError().text();
         *damaged = isDamage(check.lastError());
-        return false;
-    }
-    if (check.value(0).toString() != QLatin1String("ok")) {
-        *error = check.value(0).toString();
-        *damaged = true;
         return false;
     }
     check.finish();
@@ -79,8 +80,10 @@ Opened open(const QString &path, const QString &name)
     db.setDatabaseName(path);
     db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=5000"));
     QString why;
-    bool damaged = false;
-    if (prepare(db, &why, &damaged)) {
+    bool damaged = QFileInfo::exists(markOf(path));
+    if (damaged)
+        why = QStringLiteral("a check found it damaged");
+    else if (prepare(db, &why, &damaged)) {
         opened.db = db;
         return opened;
     }
@@ -92,6 +95,7 @@ Opened open(const QString &path, const QString &name)
         if (QFile::rename(path, aside)) {
             for (const char *companion : {"-wal", "-shm"})
                 QFile::rename(path + QLatin1String(companion), aside + QLatin1String(companion));
+            QFile::remove(markOf(path));
             opened.setAside = aside;
             QString again;
             if (prepare(db, &again, &damaged)) {
@@ -107,6 +111,29 @@ Opened open(const QString &path, const QString &name)
     }
     opened.error = QStringLiteral("\"%1\" could not be opened: %2").arg(path, why);
     return opened;
+}
+
+bool verify(QSqlDatabase &db, const QString &path, QString *problem)
+{
+    QSqlQuery check(db);
+    QString found;
+    if (!check.exec(QStringLiteral("PRAGMA quick_check")) || !check.next()) {
+        if (!isDamage(check.lastError()))
+            return true; // not a judgement on the file
+        found = check.lastError().text();
+    } else if (check.value(0).toString() != QLatin1String("ok")) {
+        found = check.value(0).toString();
+    } else {
+        return true;
+    }
+    QFile mark(markOf(path));
+    if (mark.open(QIODevice::WriteOnly))
+        mark.write(found.toUtf8());
+    if (problem)
+        *problem = QStringLiteral("\"%1\" is damaged (%2); it will be kept aside, and a new one begun, the next "
+                                  "time Lumeno starts")
+                       .arg(path, found);
+    return false;
 }
 
 void close(const QString &name)

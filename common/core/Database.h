@@ -27,10 +27,15 @@ struct Opened
 // Opens (and makes) the file at `path` on the calling thread, as the
 // connection `name`: write-ahead log, commits that survive a kill of the
 // program, waits of up to a few seconds for a writer of another thread. A
-// file that is not a database, or fails SQLite's quick check, is never
-// written over: it is renamed to <path>.damaged-<date>-<time>, and a new one
-// is made.
+// file that is not a database, or whose tables cannot be read, or that a
+// check of an earlier run found damaged (see verify), is never written over:
+// it is renamed to <path>.damaged-<date>-<time>, and a new one is made.
+// The open reads little, so that it costs the same whatever the file holds.
 Opened open(const QString &path, const QString &name);
+// Reads the whole file through (SQLite's quick check), for a thread that
+// can spend the time. A damaged file cannot be set aside while it is open:
+// it is marked, the next open sets it aside, and `problem` says so.
+bool verify(QSqlDatabase &db, const QString &path, QString *problem);
 // Closes the connection `name` of the calling thread.
 void close(const QString &name);
 

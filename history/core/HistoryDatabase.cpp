@@ -70,7 +70,8 @@ HistoryPages pagesOf(QSqlQuery &query, int limit)
 
 } // namespace
 
-HistoryDatabase::HistoryDatabase(const QString &path, const QString &connection) : m_connection(connection)
+HistoryDatabase::HistoryDatabase(const QString &path, const QString &connection)
+    : m_connection(connection), m_path(path)
 {
     Database::Opened opened = Database::open(path, connection);
     m_error = opened.error;
@@ -87,6 +88,11 @@ HistoryDatabase::HistoryDatabase(const QString &path, const QString &connection)
     // unlinked: what the person asked to forget is not left readable.
     QSqlQuery(m_db).exec(QStringLiteral("PRAGMA secure_delete = ON"));
     m_open = true;
+}
+
+bool HistoryDatabase::verify(QString *problem)
+{
+    return !m_open || Database::verify(m_db, m_path, problem);
 }
 
 HistoryDatabase::~HistoryDatabase()

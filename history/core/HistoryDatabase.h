@@ -27,6 +27,8 @@ public:
     HistoryDatabase &operator=(const HistoryDatabase &) = delete;
 
     bool isOpen() const { return m_open; }
+    // Reads the whole file through (see Database::verify).
+    bool verify(QString *problem);
     // Why the file cannot be used, or what was done to open it (a damaged
     // file set aside); empty when all went well.
     const QString &error() const { return m_error; }
@@ -61,4 +63,5 @@ private:
     bool m_open = false;
     QString m_error;
     QString m_setAside;
+    QString m_path;
 };

@@ -66,6 +66,10 @@ void HistoryStore::open(const QString &path)
         loadedIndex = std::make_shared<HistoryIndex>();
     }
     QMetaObject::invokeMethod(this, [this, loadedIndex] { adopt(loadedIndex); }, Qt::QueuedConnection);
+    // The whole file is read through once per run, here where it costs the
+    // person nothing; damage found is dealt with at the next start.
+    if (QString damage; !database->verify(&damage))
+        QMetaObject::invokeMethod(this, [this, damage] { emit problem(damage); }, Qt::QueuedConnection);
 }
 
 void HistoryStore::adopt(const std::shared_ptr<HistoryIndex> &loadedIndex)
