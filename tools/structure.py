@@ -20,7 +20,8 @@ import os
 import re
 import sys
 
-AREAS = ("shell", "browser", "favorites")
+# Features, lowest first, as tests/tst_layers.cpp orders them.
+AREAS = ("common", "favorites", "downloads", "history", "browser", "session", "shell")
 LAYERS = ("app", "engine", "ui", "core")  # left to right
 LAYER_COLOURS = {"app": "#f3e5f5", "engine": "#fff3e0", "ui": "#e3f2fd", "core": "#e8f5e9"}
 INCLUDE = re.compile(r'^\s*#\s*include\s*[<"]([^>"]+)[>"]', re.M)
