@@ -6,6 +6,7 @@
 #include "shell/core/Settings.h"
 #include "common/ui/Dialogs.h"
 #include "common/ui/FileDialogs.h"
+#include "common/ui/ModalLoops.h"
 #include "common/ui/Twips.h"
 #include "browser/ui/BrowserHost.h"
 #include "browser/ui/TitleBar.h"
@@ -17,6 +18,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QPointer>
 #include <QToolButton>
 
 using Twips::arial;
@@ -361,9 +363,15 @@ void frmBrowser::Unload()
     Forms::remove(this);
     m_host.browserWindowClosed(this);
     hide();
-    // Destroyed once the event loop comes round again, after the repaints
-    // that are waiting, such as the status bar's.
-    deleteLater();
+    // A dialog of this window (the favorites editor, a box, a page's
+    // question) runs its loop on top of code of this window: it is closed,
+    // and the window destroyed only once that loop has returned. Destroyed
+    // once the event loop comes round again, after the repaints that are
+    // waiting, such as the status bar's.
+    ModalLoops::release(this, [window = QPointer<frmBrowser>(this)] {
+        if (window)
+            window->deleteLater();
+    });
 }
 
 void frmBrowser::onFocusChanged(QWidget *old, QWidget *now)

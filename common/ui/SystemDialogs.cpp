@@ -1,6 +1,7 @@
 #include "common/ui/SystemDialogs.h"
 
 #include "common/ui/FileDialogs.h"
+#include "common/ui/ModalLoops.h"
 #include "common/ui/SignInDialog.h"
 
 #include <QCoreApplication>
@@ -12,7 +13,7 @@ void SystemDialogs::message(QWidget *parent, QMessageBox::Icon icon, const QStri
 {
     QMessageBox box(icon, title, text, QMessageBox::Ok, parent);
     box.setTextFormat(Qt::PlainText);
-    box.exec();
+    ModalLoops::exec(box, parent);
 }
 
 void SystemDialogs::messageWithoutWaiting(QWidget *parent, QMessageBox::Icon icon, const QString &title,
@@ -32,7 +33,7 @@ bool SystemDialogs::ask(QWidget *parent, const QString &title, const QString &te
     QMessageBox box(QMessageBox::Question, title, text, QMessageBox::Yes | QMessageBox::No, parent);
     box.setTextFormat(Qt::PlainText);
     box.setDefaultButton(QMessageBox::No);
-    return box.exec() == QMessageBox::Yes;
+    return ModalLoops::exec(box, parent) == QMessageBox::Yes;
 }
 
 QString SystemDialogs::chooseFile(QWidget *parent, bool save, const QString &caption, const QString &suggested,
@@ -44,7 +45,7 @@ QString SystemDialogs::chooseFile(QWidget *parent, bool save, const QString &cap
     // Replacing a file is confirmed in the dialog itself.
     dialog.setOption(QFileDialog::DontConfirmOverwrite, false);
     FileDialogs::centreOver(&dialog, parent);
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+    if (ModalLoops::exec(dialog, parent) != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return QString();
     return dialog.selectedFiles().constFirst();
 }
@@ -65,7 +66,7 @@ std::optional<SignInCredentials> SystemDialogs::signIn(QWidget *parent, const Si
 {
     SignInDialog dialog(request, parent);
     FileDialogs::centreOver(&dialog, parent);
-    if (dialog.exec() != QDialog::Accepted)
+    if (ModalLoops::exec(dialog, parent) != QDialog::Accepted)
         return std::nullopt;
     return dialog.credentials();
 }
@@ -73,5 +74,5 @@ std::optional<SignInCredentials> SystemDialogs::signIn(QWidget *parent, const Si
 bool SystemDialogs::setUpPrinter(QWidget *parent, QPrinter *printer)
 {
     QPrintDialog dialog(printer, parent);
-    return dialog.exec() == QDialog::Accepted;
+    return ModalLoops::exec(dialog, parent) == QDialog::Accepted;
 }

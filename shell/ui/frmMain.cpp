@@ -6,6 +6,7 @@
 #include "browser/ui/WebView.h"
 #include "browser/ui/frmBrowser.h"
 #include "common/ui/Dialogs.h"
+#include "common/ui/ModalLoops.h"
 #include "downloads/core/DownloadList.h"
 #include "downloads/ui/frmDownloads.h"
 #include "favorites/ui/frmEditFavs.h"
@@ -232,7 +233,7 @@ void frmMain::editFavorites(frmBrowser *from)
 {
     frmEditFavs editor(from, m_dialogs);
     editor.Form_Load();
-    editor.exec();
+    ModalLoops::exec(editor, from);
 }
 
 void frmMain::browserWindowClosed(frmBrowser *window)
@@ -354,7 +355,7 @@ void frmMain::mnuInetOptions_Click()
 {
     frmBrowser *front = frontWindow();
     frmInternetOptions options(this, m_store, m_views, m_dialogs, front ? front->currentAddress() : QString());
-    options.exec();
+    ModalLoops::exec(options, this);
 }
 
 void frmMain::mnuReadme_Click()
@@ -379,7 +380,7 @@ void frmMain::mnuAbout_Click()
 {
     frmAbout about(this);
     about.Form_Load();
-    about.exec();
+    ModalLoops::exec(about, this);
 }
 
 void frmMain::closeEvent(QCloseEvent *event)

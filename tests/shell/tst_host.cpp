@@ -1,14 +1,19 @@
 // The host window with the fake page view: start-up from the store, opening
 // and closing windows, the status bar, and what is stored on the way out.
+#include "common/ui/SystemDialogs.h"
+#include "favorites/ui/frmEditFavs.h"
 #include "shell/ui/StatusBar.h"
 #include "support/HostFixture.h"
 
+#include <QDir>
 #include <QFile>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QMouseEvent>
+#include <QPointer>
 #include <QToolButton>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -344,6 +349,57 @@ private slots:
         host->close();
         QCOMPARE(ended.count(), 1);
         QCOMPARE(store->saves.size(), 6);
+    }
+
+    void aWindowClosedUnderItsEditorGoesOnceTheEditorIsClosed()
+    {
+        start(false);
+        QPointer<frmBrowser> w = windows().first();
+        w->setWidth(5010);
+        bool closedUnderIt = false;
+        QTimer::singleShot(0, this, [&] {
+            QVERIFY(qobject_cast<frmEditFavs *>(QApplication::activeModalWidget()));
+            w->mnuClose_Click(); // Ctrl+W's command
+            closedUnderIt = true;
+        });
+        w->mnuEditFavs_Click();
+        // The editor was closed under the code that opened it, which finds
+        // its window still there; the window goes after that.
+        QVERIFY(closedUnderIt);
+        QVERIFY(w);
+        QVERIFY(!QApplication::activeModalWidget());
+        QCOMPARE(store->saves, (QStringList{"WindowHeight=4440", "WindowWidth=5010"}));
+        QTRY_VERIFY(!w);
+        QCOMPARE(OpenWindows, 0);
+    }
+
+    void quitWithABoxOfAWindowUpClosesTheBoxAndAsksNothingMoreForIt()
+    {
+        // The real boxes, each waiting in a loop of its own.
+        SystemDialogs real;
+        host = std::make_unique<frmMain>(*store, *views, real);
+        host->setMarkvaultPath(QString());
+        host->Form_Load();
+        host->show();
+        QPointer<frmBrowser> w = windows().first();
+        // The favorites file becomes a folder: adding fails, and so would the
+        // menu's read once the box has returned.
+        QVERIFY(QFile::remove(favoritesPath()));
+        QVERIFY(QDir().mkpath(favoritesPath()));
+        QSignalSpy ended(host.get(), &frmMain::unloaded);
+        int boxes = 0;
+        QTimer::singleShot(0, this, [&] {
+            QVERIFY(qobject_cast<QMessageBox *>(QApplication::activeModalWidget()));
+            ++boxes;
+            host->mnuQuit->trigger();
+        });
+        w->mnuAddFav_Click();
+        QCOMPARE(boxes, 1);
+        QCOMPARE(ended.count(), 1);
+        QVERIFY(!QApplication::activeModalWidget());
+        QVERIFY(w);
+        QTRY_VERIFY(!w);
+        host.reset(); // before the dialogs it was given
     }
 
     void newWindowCommand()
