@@ -4,11 +4,15 @@
 #include "browser/engine/QtWebView.h"
 #include "browser/engine/RefusalScript.h"
 #include "browser/engine/TypingScript.h"
+#include "common/ui/ModalLoops.h"
 
+#include <QInputDialog>
+#include <QMessageBox>
 #include <QWebEngineFileSystemAccessRequest>
 #include <QWebEngineFullScreenRequest>
 #include <QWebEngineNewWindowRequest>
 #include <QWebEngineRegisterProtocolHandlerRequest>
+#include <QWebEngineView>
 
 LumenoPage::LumenoPage(QWebEngineProfile *profile, QtWebView *owner, bool announces, QObject *parent)
     : QWebEnginePage(profile, parent), m_owner(owner), m_announces(announces)
@@ -58,4 +62,49 @@ void LumenoPage::javaScriptConsoleMessage(JavaScriptConsoleMessageLevel level, c
         }
     }
     QWebEnginePage::javaScriptConsoleMessage(level, message, line, source);
+}
+
+namespace {
+// What the page says is shown as plain text, never as markup of its own.
+int showPageBox(QWebEnginePage *page, const QString &title, const QString &text,
+                QMessageBox::StandardButtons buttons)
+{
+    QWidget *view = QWebEngineView::forPage(page);
+    if (!view)
+        return QMessageBox::Cancel;
+    QMessageBox box(QMessageBox::Information, title.arg(page->url().toString()), text, buttons, view);
+    box.setTextFormat(Qt::PlainText);
+    return ModalLoops::exec(box, view);
+}
+} // namespace
+
+void LumenoPage::javaScriptAlert(const QUrl &, const QString &msg)
+{
+    showPageBox(this, QStringLiteral("Javascript Alert - %1"), msg, QMessageBox::Ok);
+}
+
+bool LumenoPage::javaScriptConfirm(const QUrl &, const QString &msg)
+{
+    // Leaving a page with unsaved work comes here too.
+    return showPageBox(this, QStringLiteral("Javascript Confirm - %1"), msg,
+                       QMessageBox::Ok | QMessageBox::Cancel)
+        == QMessageBox::Ok;
+}
+
+bool LumenoPage::javaScriptPrompt(const QUrl &, const QString &msg, const QString &defaultValue,
+                                  QString *result)
+{
+    QWidget *view = QWebEngineView::forPage(this);
+    if (!view)
+        return false;
+    QInputDialog dialog(view);
+    dialog.setWindowTitle(QStringLiteral("Javascript Prompt - %1").arg(url().toString()));
+    // The label takes markup, so the page's text is escaped for it.
+    dialog.setLabelText(msg.toHtmlEscaped());
+    dialog.setTextValue(defaultValue);
+    if (ModalLoops::exec(dialog, view) != QDialog::Accepted)
+        return false;
+    if (result)
+        *result = dialog.textValue();
+    return true;
 }

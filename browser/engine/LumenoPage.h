@@ -17,6 +17,13 @@ protected:
     bool acceptNavigationRequest(const QUrl &url, NavigationType type, bool isMainFrame) override;
     void javaScriptConsoleMessage(JavaScriptConsoleMessageLevel level, const QString &message,
                                   int line, const QString &source) override;
+    // The engine's own boxes, with its titles and buttons, but run as every
+    // dialog of the program is (see ModalLoops): the page's window waits for
+    // them before it goes, and none is shown while the program ends.
+    void javaScriptAlert(const QUrl &securityOrigin, const QString &msg) override;
+    bool javaScriptConfirm(const QUrl &securityOrigin, const QString &msg) override;
+    bool javaScriptPrompt(const QUrl &securityOrigin, const QString &msg, const QString &defaultValue,
+                          QString *result) override;
 
 private:
     QPointer<QtWebView> m_owner;

@@ -22,9 +22,11 @@ PagePrinter::PagePrinter(QWebEngineView *view, Dialogs &dialogs)
 
 PagePrinter::~PagePrinter() = default;
 
+// The view, not its window, owns what is shown here: a window closed while
+// its print dialog is up keeps its view until the dialog has returned.
 void PagePrinter::report(const QString &text)
 {
-    m_dialogs.message(m_view->window(), QMessageBox::Warning, QStringLiteral("Print"), text);
+    m_dialogs.message(m_view, QMessageBox::Warning, QStringLiteral("Print"), text);
 }
 
 void PagePrinter::print()
@@ -34,7 +36,7 @@ void PagePrinter::print()
         return;
     }
     m_printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
-    if (!m_dialogs.setUpPrinter(m_view->window(), m_printer.get())) {
+    if (!m_dialogs.setUpPrinter(m_view, m_printer.get())) {
         m_printer.reset();
         return;
     }

@@ -3,6 +3,7 @@
 #include "browser/engine/LumenoPage.h"
 #include "browser/engine/PagePrinter.h"
 #include "browser/engine/QtWebView.h"
+#include "common/ui/ModalLoops.h"
 
 #include <QDataStream>
 #include <QIODevice>
@@ -60,6 +61,11 @@ void PageRest::setState(PageLifecycle::State state)
     // The engine refuses to rest a page that is shown, with a warning; such a
     // request is a mistake in the caller, not in the page.
     if (state != PageLifecycle::State::Active && page->isVisible())
+        return;
+    // A page of a window out of sight may still ask something (an alert from
+    // a timer, a sign-in): it stays as it is while its dialog is up, since
+    // letting it go would take the page and view from under that dialog.
+    if (state != PageLifecycle::State::Active && ModalLoops::busy(&m_view))
         return;
     // The engine's discarded page still holds most of a megabyte in this
     // process; a page let go holds nothing. The crash notice and a page being
