@@ -347,11 +347,8 @@ void frmBrowser::mnuClose_Click()
     cmdClose_Click();
 }
 
-void frmBrowser::Unload()
+void frmBrowser::storeSize()
 {
-    if (m_unloaded)
-        return;
-    m_unloaded = true;
     // A size fitted to the workspace at load is no choice of the user's: the
     // stored one stays as it was unless the window was resized.
     if (size() != m_loadedSize) {
@@ -360,6 +357,14 @@ void frmBrowser::Unload()
     }
     Settings::saveInteger(m_host.store(), Settings::KeyWindowHeight, WindowHeight);
     Settings::saveInteger(m_host.store(), Settings::KeyWindowWidth, WindowWidth);
+}
+
+void frmBrowser::Unload()
+{
+    if (m_unloaded)
+        return;
+    m_unloaded = true;
+    storeSize();
     Forms::remove(this);
     m_host.browserWindowClosed(this);
     hide();

@@ -35,6 +35,9 @@ public:
 
     void Form_Load();
     void Unload() override;
+    // Stores the window's size as its unload does: the size of the next
+    // window, where the user changed it.
+    void storeSize();
     QWidget *formWidget() override { return this; }
 
     // Outer geometry and client size in twips.

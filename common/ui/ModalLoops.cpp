@@ -36,6 +36,12 @@ QList<Going> &going()
     return list;
 }
 
+bool &ending()
+{
+    static bool value = false;
+    return value;
+}
+
 // Parents are followed across windows: a dialog opened from a window's
 // dialog still waits for the window.
 bool inside(const QWidget *widget, const QWidget *outer)
@@ -48,6 +54,8 @@ bool inside(const QWidget *widget, const QWidget *outer)
 
 bool refused(const QWidget *owner)
 {
+    if (ending())
+        return true;
     for (const Going &g : std::as_const(going()))
         if (g.widget && inside(owner, g.widget))
             return true;
@@ -108,6 +116,16 @@ void release(QWidget *widget, std::function<void()> gone)
         if (r.dialog && r.owner && inside(r.owner, widget))
             r.dialog->reject();
     settle();
+}
+
+void endWithoutQuestions()
+{
+    ending() = true;
+}
+
+bool endingWithoutQuestions()
+{
+    return ending();
 }
 
 } // namespace ModalLoops

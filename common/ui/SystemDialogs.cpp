@@ -8,9 +8,16 @@
 #include <QFileDialog>
 #include <QPrintDialog>
 #include <QTimer>
+#include <cstdio>
 
 void SystemDialogs::message(QWidget *parent, QMessageBox::Icon icon, const QString &title, const QString &text)
 {
+    // Nobody will read a box while the program ends without questions; what
+    // it would have said goes to the error output instead.
+    if (ModalLoops::endingWithoutQuestions()) {
+        std::fprintf(stderr, "lumeno: %s: %s\n", qPrintable(title), qPrintable(text));
+        return;
+    }
     QMessageBox box(icon, title, text, QMessageBox::Ok, parent);
     box.setTextFormat(Qt::PlainText);
     ModalLoops::exec(box, parent);
@@ -19,6 +26,11 @@ void SystemDialogs::message(QWidget *parent, QMessageBox::Icon icon, const QStri
 void SystemDialogs::messageWithoutWaiting(QWidget *parent, QMessageBox::Icon icon, const QString &title,
                                           const QString &text, int closeAfterMs, std::function<void()> closed)
 {
+    if (ModalLoops::endingWithoutQuestions()) {
+        std::fprintf(stderr, "lumeno: %s: %s\n", qPrintable(title), qPrintable(text));
+        closed();
+        return;
+    }
     auto *box = new QMessageBox(icon, title, text, QMessageBox::Ok, parent);
     box->setTextFormat(Qt::PlainText);
     box->setAttribute(Qt::WA_DeleteOnClose);

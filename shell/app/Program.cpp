@@ -4,45 +4,44 @@
 #include "browser/engine/QtWebViewFactory.h"
 #include "shell/app/SingleInstance.h"
 #include "shell/core/CommandLine.h"
-#include "common/ui/SystemDialogs.h"
 #include "shell/core/Settings.h"
+#include "common/ui/ModalLoops.h"
+#include "common/ui/SystemDialogs.h"
 #include "shell/ui/frmMain.h"
 
 #include <QApplication>
 #include <QDir>
-#include <cstdio>
-#include <memory>
 #include <QSocketNotifier>
 #include <QStandardPaths>
 #include <QTimer>
 #include <QWebEngineProfile>
-
+#include <cerrno>
 #include <csignal>
+#include <cstdio>
+#include <memory>
 #include <sys/socket.h>
 #include <unistd.h>
 
 namespace {
+// [0] is written by the signal handler, [1] read by the event loop.
 int signalPipe[2] = {-1, -1};
 
 void onTerminate(int)
 {
+    const int saved = errno;
     const char byte = 1;
     [[maybe_unused]] const auto written = ::write(signalPipe[0], &byte, 1);
+    errno = saved;
 }
 
-// A polite request to end (SIGTERM, or Ctrl+C in a terminal) closes the host
-// as Quit does, so the window sizes are stored; only the event loop may do
-// that, so the handler just wakes it.
-void closeOnTerminate(frmMain &host)
+// A request to end from outside (SIGTERM from the session or a service
+// manager, Ctrl+C in a terminal) is taken from the start on: the handler
+// only notes it, and the event loop acts on it once the host is there.
+// Neither end blocks and neither is inherited by the engine's processes.
+void noteTerminate()
 {
-    if (::socketpair(AF_UNIX, SOCK_STREAM, 0, signalPipe) != 0)
+    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0, signalPipe) != 0)
         return;
-    auto *notifier = new QSocketNotifier(signalPipe[1], QSocketNotifier::Read, &host);
-    QObject::connect(notifier, &QSocketNotifier::activated, &host, [&host] {
-        char byte;
-        [[maybe_unused]] const auto read = ::read(signalPipe[1], &byte, 1);
-        host.close();
-    });
     struct sigaction action = {};
     action.sa_handler = onTerminate;
     sigemptyset(&action.sa_mask);
@@ -50,9 +49,22 @@ void closeOnTerminate(frmMain &host)
     ::sigaction(SIGTERM, &action, nullptr);
     ::sigaction(SIGINT, &action, nullptr);
 }
-} // namespace
 
-namespace {
+// Ends the program without questions on the first request noted, one made
+// before the host existed included.
+void endOnTerminate(frmMain &host)
+{
+    if (signalPipe[1] < 0)
+        return;
+    auto *notifier = new QSocketNotifier(signalPipe[1], QSocketNotifier::Read, &host);
+    QObject::connect(notifier, &QSocketNotifier::activated, &host, [&host] {
+        char bytes[64];
+        while (::read(signalPipe[1], bytes, sizeof bytes) > 0) {
+        }
+        host.endWithoutQuestions();
+    });
+}
+
 void print(FILE *to, const QString &text)
 {
     std::fputs(text.toLocal8Bit().constData(), to);
@@ -61,6 +73,8 @@ void print(FILE *to, const QString &text)
 
 int runLumeno(int argc, char *argv[], const std::function<void(frmMain &host)> &started)
 {
+    noteTerminate();
+
     // Read before anything needs a display, so that --help works anywhere.
     QStringList arguments;
     for (int i = 0; i < argc; ++i)
@@ -118,15 +132,25 @@ int runLumeno(int argc, char *argv[], const std::function<void(frmMain &host)> &
         SystemDialogs dialogs;
         QtWebViewFactory views(profile, store, dialogs);
         frmMain host(store, views, dialogs);
-        QObject::connect(&host, &frmMain::unloaded, &app, &QApplication::quit, Qt::QueuedConnection);
-        closeOnTerminate(host);
+        // The user's Quit has unloaded every form already: the loops still
+        // running (a dialog's) end, and so does the program.
+        QObject::connect(&host, &frmMain::unloaded, &app, [] { QCoreApplication::exit(0); },
+                         Qt::QueuedConnection);
+        endOnTerminate(host);
         if (instance)
             QObject::connect(instance.get(), &SingleInstance::openRequested, &host, &frmMain::openHandedOver);
         host.Form_Load(request.addresses);
         host.show();
         if (started)
             QTimer::singleShot(0, &host, [&host, &started] { started(host); });
-        rc = app.exec();
+        // A request to end taken in a dialog of the load (a box about a
+        // favorites file that cannot be read) ended that dialog's loop; the
+        // main loop would forget it, as exec() starts afresh.
+        rc = ModalLoops::endingWithoutQuestions() ? 0 : app.exec();
+        // Only here, with no loop running any more on top of their code, are
+        // the forms let go; after an end without questions they still ask
+        // nothing.
+        host.Unload();
     }
     // Pages are gone with the host; the profile goes last so its data is flushed.
     delete profile;

@@ -405,13 +405,8 @@ void frmMain::closeEvent(QCloseEvent *event)
     event->accept();
 }
 
-void frmMain::Unload()
+void frmMain::storeHostSize()
 {
-    if (m_unloaded)
-        return;
-    m_unloaded = true;
-    m_keys->stop();
-    m_saveFailures->programEnds();
     // Stored sizes change only when the user changed the size: a size that
     // was fitted to this screen at start-up leaves the stored one as it was.
     if (size() != m_loadedSize) {
@@ -420,6 +415,39 @@ void frmMain::Unload()
     }
     Settings::saveInteger(m_store, Settings::KeyMainWindowHeight, MainWindowHeight);
     Settings::saveInteger(m_store, Settings::KeyMainWindowWidth, MainWindowWidth);
+}
+
+void frmMain::storeSizes()
+{
+    storeHostSize();
+    // In the order the windows' unloads store them: the last one's stands.
+    for (frmBrowser *window : browserWindows())
+        window->storeSize();
+}
+
+void frmMain::endWithoutQuestions()
+{
+    // What Quit would store is stored first, while every form is still
+    // there; then no dialog is shown any more, every event loop running
+    // ends, and new ones return at once until the outermost has. The forms
+    // are unloaded only after that (see runLumeno), when no code of theirs
+    // waits on a loop.
+    ModalLoops::endWithoutQuestions();
+    if (!m_unloaded) {
+        m_saveFailures->programEnds();
+        storeSizes();
+    }
+    QCoreApplication::exit(0);
+}
+
+void frmMain::Unload()
+{
+    if (m_unloaded)
+        return;
+    m_unloaded = true;
+    m_keys->stop();
+    m_saveFailures->programEnds();
+    storeHostSize();
     for (LoadedForm *form : Forms::loaded()) {
         if (form != this)
             form->Unload();

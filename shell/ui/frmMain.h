@@ -39,6 +39,13 @@ public:
     void Form_Load(const QStringList &addresses = {});
     // Stores the host's size and unloads every form. Runs once.
     void Unload() override;
+    // Stores the sizes of the host and of every window, as Unload does.
+    void storeSizes();
+    // A request to end from outside (the session ending, SIGTERM): stores
+    // what Unload stores, asks nothing and ends every event loop, those of
+    // dialogs that are up included. The program unloads the forms once its
+    // outermost loop has returned.
+    void endWithoutQuestions();
     QWidget *formWidget() override { return this; }
     bool isUnloaded() const { return m_unloaded; }
 
@@ -140,6 +147,7 @@ protected:
 
 private:
     void buildMenus();
+    void storeHostSize();
     // OpenWindows is the size of the list, and the panel shows it.
     void windowsChanged();
     // Brings the stored size within the screen's free area.
