@@ -6,8 +6,10 @@
 #include "browser/engine/TypingScript.h"
 #include "common/ui/ModalLoops.h"
 
+#include <QFileDialog>
 #include <QInputDialog>
 #include <QMessageBox>
+#include <QMimeDatabase>
 #include <QWebEngineFileSystemAccessRequest>
 #include <QWebEngineFullScreenRequest>
 #include <QWebEngineNewWindowRequest>
@@ -107,4 +109,58 @@ bool LumenoPage::javaScriptPrompt(const QUrl &, const QString &msg, const QStrin
     if (result)
         *result = dialog.textValue();
     return true;
+}
+
+QStringList LumenoPage::chooseFiles(FileSelectionMode mode, const QStringList &oldFiles,
+                                    const QStringList &acceptedMimeTypes)
+{
+    QWidget *view = QWebEngineView::forPage(this);
+    if (!view)
+        return {};
+    QFileDialog dialog(view);
+    switch (mode) {
+    case FileSelectOpen:
+        dialog.setFileMode(QFileDialog::ExistingFile);
+        break;
+    case FileSelectOpenMultiple:
+        dialog.setFileMode(QFileDialog::ExistingFiles);
+        break;
+    case FileSelectUploadFolder:
+        dialog.setFileMode(QFileDialog::Directory);
+        dialog.setOption(QFileDialog::ShowDirsOnly);
+        break;
+    case FileSelectSave:
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        dialog.setFileMode(QFileDialog::AnyFile);
+        break;
+    }
+    if (!oldFiles.isEmpty())
+        dialog.selectFile(oldFiles.constFirst());
+    // What the field accepts ("image/*", "text/csv", ".pdf") first; any file
+    // can still be picked, as the page checks what it gets anyway.
+    if (mode != FileSelectUploadFolder) {
+        QStringList patterns;
+        const QMimeDatabase mimes;
+        for (const QString &accepted : acceptedMimeTypes) {
+            if (accepted.startsWith(QLatin1Char('.'))) {
+                patterns << QLatin1Char('*') + accepted;
+            } else if (accepted.endsWith(QLatin1String("/*"))) {
+                const QString group = accepted.chopped(1);
+                for (const QMimeType &type : mimes.allMimeTypes())
+                    if (type.name().startsWith(group))
+                        patterns << type.globPatterns();
+            } else {
+                patterns << mimes.mimeTypeForName(accepted).globPatterns();
+            }
+        }
+        patterns.removeDuplicates();
+        QStringList filters;
+        if (!patterns.isEmpty())
+            filters << QStringLiteral("Accepted files (%1)").arg(patterns.join(QLatin1Char(' ')));
+        filters << QStringLiteral("All files (*)");
+        dialog.setNameFilters(filters);
+    }
+    if (ModalLoops::exec(dialog, view) != QDialog::Accepted)
+        return {};
+    return dialog.selectedFiles();
 }

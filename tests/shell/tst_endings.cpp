@@ -4,13 +4,14 @@
 // save-file dialog, the print dialog. Each time it stores the sizes of the
 // host and of its window, asks nothing, and ends with status 0. And, in a
 // whole host in this process on the real engine, the user's Quit and a
-// window closed while a page's box is up.
+// window closed while a page's box or file chooser is up.
 //
 // The program runs as a child: this executable started again with "--child",
 // which runs the program's own runLumeno() with a hook that does what the
 // user would do once the host is up (resize, open the editor, add a
 // favorite). It prints a line when the hook has run and one for each dialog
 // shown, so the signal is sent only once the dialog is really up.
+#include "browser/engine/QtWebView.h"
 #include "browser/engine/QtWebViewFactory.h"
 #include "browser/ui/frmBrowser.h"
 #include "favorites/core/FavoritesFile.h"
@@ -25,6 +26,7 @@
 #include <QDialog>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFileDialog>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPointer>
@@ -35,6 +37,7 @@
 #include <QTest>
 #include <QTimer>
 #include <QWebEngineProfile>
+#include <QWebEngineView>
 #include <csignal>
 #include <cstdio>
 #include <functional>
@@ -121,8 +124,8 @@ class tst_Endings : public QObject
     QTemporaryDir favoritesDir;
 
     // A host in this process whose first window shows the plain page, and a
-    // second window on `path`, whose page puts up a box as it loads.
-    frmBrowser *startWithABoxIn(const QString &path)
+    // second window on `path`, whose page asks something.
+    frmBrowser *startWithASecondWindowOn(const QString &path)
     {
         store->values.insert("Lumeno2/Internet/HomePage", server.url("/plain").toString());
         host = std::make_unique<frmMain>(*store, *views);
@@ -136,15 +139,16 @@ class tst_Endings : public QObject
         second->navigate(server.url(path).toString());
         return second;
     }
-    // Runs `act` once, inside the loop of the first message box put up.
-    void whenABoxIsUp(QTimer &poll, QPointer<QMessageBox> &box, const std::function<void()> &act)
+    // Runs `act` once, inside the loop of the first such dialog put up.
+    template <typename Dialog>
+    void whenUp(QTimer &poll, QPointer<Dialog> &dialog, const std::function<void()> &act)
     {
         poll.setInterval(20);
-        connect(&poll, &QTimer::timeout, this, [&box, act] {
-            auto *up = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
-            if (!up || box)
+        connect(&poll, &QTimer::timeout, this, [&dialog, act] {
+            auto *up = qobject_cast<Dialog *>(QApplication::activeModalWidget());
+            if (!up || dialog)
                 return;
-            box = up;
+            dialog = up;
             act();
         });
         poll.start();
@@ -156,6 +160,8 @@ private slots:
         server.page("/plain", "<title>Plain</title><p>plain</p>");
         server.page("/second", "<title>Second</title><p>second</p>");
         server.page("/alert", "<title>alert</title><script>alert('Hello from the page')</script>");
+        server.page("/upload", "<title>upload</title><input type='file' style='position:absolute;left:0;"
+                               "top:0;width:300px;height:150px'>");
         server.page("/confirm", "<title>confirm</title><script>confirm('Go on?')</script>");
         server.page("/prompt", "<title>prompt</title><script>prompt('Your name?', 'a & b')</script>");
         server.page("/print", "<title>print</title><p>paper</p><script>window.print()</script>");
@@ -186,7 +192,7 @@ private slots:
 
     void quitWithAPagesBoxUpInAnotherWindow()
     {
-        frmBrowser *asking = startWithABoxIn("/alert");
+        frmBrowser *asking = startWithASecondWindowOn("/alert");
         QVERIFY(asking);
         QPointer<frmBrowser> first(host->browserWindows().value(0)), second(asking);
         QSignalSpy ended(host.get(), &frmMain::unloaded);
@@ -194,7 +200,7 @@ private slots:
         QPointer<QMessageBox> box;
         // File > Quit, from inside the page's box, which runs on top of the
         // engine's work for that page.
-        whenABoxIsUp(poll, box, [this] { host->mnuQuit->trigger(); });
+        whenUp(poll, box, [this] { host->mnuQuit->trigger(); });
         QVERIFY(waitUntil([&] { return ended.count() == 1 && !first && !second; }, 30000));
         QVERIFY(!box || !box->isVisible());
         QCOMPARE(OpenWindows, 0);
@@ -202,13 +208,13 @@ private slots:
 
     void aWindowClosedWithItsPagesBoxUp()
     {
-        frmBrowser *asking = startWithABoxIn("/alert");
+        frmBrowser *asking = startWithASecondWindowOn("/alert");
         QVERIFY(asking);
         QPointer<frmBrowser> first(host->browserWindows().value(0)), second(asking);
         QTimer poll;
         QPointer<QMessageBox> box;
         // Ctrl+W's command, from inside the page's box.
-        whenABoxIsUp(poll, box, [second] { second->mnuClose_Click(); });
+        whenUp(poll, box, [second] { second->mnuClose_Click(); });
         QVERIFY(waitUntil([&] { return !second; }, 30000));
         QVERIFY(!box || !box->isVisible());
         // The other window and the host go on.
@@ -217,6 +223,29 @@ private slots:
         QCOMPARE(OpenWindows, 1);
         first->navigate(server.url("/second").toString());
         QVERIFY(waitUntil([&] { return first->lblTitle->text() == "Second"; }, 20000));
+    }
+
+    void aWindowClosedWithItsPagesFileChooserUp()
+    {
+        frmBrowser *asking = startWithASecondWindowOn("/upload");
+        QVERIFY(asking);
+        QPointer<frmBrowser> second(asking);
+        QVERIFY(waitUntil([&] { return second->lblTitle->text() == "upload"; }, 20000));
+        QTimer poll;
+        QPointer<QFileDialog> chooser;
+        whenUp(poll, chooser, [second] { second->mnuClose_Click(); });
+        // The field fills the page's corner; a page just drawn may not take
+        // the click yet, so it is clicked until the chooser comes.
+        for (int tries = 0; tries < 20 && second && !chooser; ++tries) {
+            QWidget *page = static_cast<QtWebView *>(second->wb)->engineView()->focusProxy();
+            QVERIFY(page);
+            QTest::mouseClick(page, Qt::LeftButton, {}, QPoint(50, 50));
+            (void)waitUntil([&] { return chooser || !second; }, 1000);
+        }
+        QVERIFY(chooser || !second);
+        QVERIFY(waitUntil([&] { return !second; }, 30000));
+        QVERIFY(!chooser || !chooser->isVisible());
+        QCOMPARE(OpenWindows, 1);
     }
 
     void endsCleanlyWithADialogUp_data()
