@@ -14,6 +14,7 @@
 #include "browser/engine/QtWebView.h"
 #include "browser/engine/QtWebViewFactory.h"
 #include "browser/ui/frmBrowser.h"
+#include "common/ui/SystemDialogs.h"
 #include "favorites/core/FavoritesFile.h"
 #include "shell/app/Program.h"
 #include "shell/core/Module1.h"
@@ -99,18 +100,6 @@ int runChild(const QString &scenario, const QString &programDir, char *argv0)
     });
 }
 
-// Waits with an event loop running, as the engine needs.
-bool waitUntil(const std::function<bool()> &done, int timeoutMs)
-{
-    QElapsedTimer t;
-    t.start();
-    while (!done()) {
-        if (t.elapsed() > timeoutMs)
-            return false;
-        QTest::qWait(10);
-    }
-    return true;
-}
 } // namespace
 
 class tst_Endings : public QObject
@@ -119,6 +108,8 @@ class tst_Endings : public QObject
     TestServer server;
     QWebEngineProfile *profile = nullptr;
     std::unique_ptr<MemorySettingsStore> store;
+    // The real dialogs: what is tested is their loops.
+    SystemDialogs dialogs;
     std::unique_ptr<QtWebViewFactory> views;
     std::unique_ptr<frmMain> host;
     QTemporaryDir favoritesDir;
@@ -128,7 +119,7 @@ class tst_Endings : public QObject
     frmBrowser *startWithASecondWindowOn(const QString &path)
     {
         store->values.insert("Lumeno2/Internet/HomePage", server.url("/plain").toString());
-        host = std::make_unique<frmMain>(*store, *views);
+        host = std::make_unique<frmMain>(*store, *views, dialogs);
         host->setMarkvaultPath(QString());
         host->Form_Load();
         host->show();
@@ -182,7 +173,7 @@ private slots:
     {
         Module1::resetSharedState();
         store = std::make_unique<MemorySettingsStore>();
-        views = std::make_unique<QtWebViewFactory>(profile, *store);
+        views = std::make_unique<QtWebViewFactory>(profile, *store, dialogs);
     }
     void cleanup()
     {
