@@ -7,6 +7,7 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QStandardPaths>
+#include <QThread>
 
 namespace Database {
 
@@ -39,33 +40,59 @@ QString markOf(const QString &path)
     return path + QStringLiteral(".found-damaged");
 }
 
+bool isBusy(const QSqlError &e)
+{
+    const int code = e.nativeErrorCode().toInt() & 0xff;
+    return code == 5 /* SQLITE_BUSY */ || code == 6 /* SQLITE_LOCKED */;
+}
+
 // Sets the connection up and checks that the file is a database whose
 // tables can be read; `damaged` tells a damaged file from one that cannot
 // be reached.
-bool prepare(QSqlDatabase &db, QString *error, bool *damaged)
+bool prepareOnce(QSqlDatabase &db, QString *error, bool *damaged, bool *busy)
 {
     *damaged = false;
-    if (!db.open()) {
-        *error = db.lastError().text();
-        *damaged = isDamage(db.lastError());
+    *busy = false;
+    const auto failed = [&](const QSqlError &e) {
+        *error = e.text();
+        *damaged = isDamage(e);
+        *busy = isBusy(e);
         return false;
-    }
+    };
+    if (!db.open())
+        return failed(db.lastError());
     QSqlQuery check(db);
-    if (!check.exec(QStringLiteral("SELECT count(*) FROM sqlite_master")) || !check.next()) {
-        *error = check.lastError().text();
-        *damaged = isDamage(check.lastError());
-        return false;
-    }
+    if (!check.exec(QStringLiteral("SELECT count(*) FROM sqlite_master")) || !check.next())
+        return failed(check.lastError());
     check.finish();
     // A commit waits for the log to reach the disk only at checkpoints:
     // after a kill the last commits are there; after a power cut the file
     // is whole, at the most a commit or two older.
-    return exec(db, QStringLiteral("PRAGMA journal_mode=WAL"), error)
-           && exec(db, QStringLiteral("PRAGMA synchronous=NORMAL"), error)
-           && exec(db, QStringLiteral("PRAGMA foreign_keys=ON"), error)
-           && exec(db, QStringLiteral("CREATE TABLE IF NOT EXISTS schema_versions "
-                                      "(feature TEXT PRIMARY KEY, version INTEGER NOT NULL)"),
-                   error);
+    for (const char *statement : {"PRAGMA journal_mode=WAL", "PRAGMA synchronous=NORMAL", "PRAGMA foreign_keys=ON",
+                                  "CREATE TABLE IF NOT EXISTS schema_versions "
+                                  "(feature TEXT PRIMARY KEY, version INTEGER NOT NULL)"}) {
+        QSqlQuery query(db);
+        if (!query.exec(QLatin1String(statement)))
+            return failed(query.lastError());
+    }
+    return true;
+}
+
+// Two connections that open a new file at once both want to make it: the
+// one that finds it busy tries again after the other is done, for up to a
+// few seconds. SQLite's own wait does not cover changing the log mode.
+bool prepare(QSqlDatabase &db, QString *error, bool *damaged)
+{
+    bool busy = false;
+    for (int tries = 0; tries < 50; ++tries) {
+        if (prepareOnce(db, error, damaged, &busy))
+            return true;
+        if (!busy)
+            return false;
+        db.close();
+        QThread::msleep(100);
+    }
+    return false;
 }
 } // namespace
 

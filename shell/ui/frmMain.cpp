@@ -41,9 +41,9 @@ frmMain::frmMain(SettingsStore &store, WebViewFactory &views, Dialogs &dialogs, 
       m_views(views),
       m_dialogs(dialogs),
       m_workspace(new QWidget(this)),
-      m_windows(m_workspace),
       m_markvaultPath(QStringLiteral("/opt/Markvault/markvault")),
-      m_programDir(QCoreApplication::applicationDirPath())
+      m_programDir(QCoreApplication::applicationDirPath()),
+      m_windows(m_workspace)
 {
     setWindowTitle(QStringLiteral("Lumeno 2.0"));
     setWindowIcon(QIcon(QStringLiteral(":/lumeno.xpm")));
