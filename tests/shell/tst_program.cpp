@@ -51,10 +51,12 @@ class tst_Program : public QObject
 private slots:
     void startsAndStoresItsSizesWhenAskedToEnd()
     {
+        TestServer server;
+        server.page("/home", "<title>home</title>");
         QTemporaryDir home;
         const QProcessEnvironment env = privateEnvironment(home);
         const QString ini = home.filePath("config/Lumeno2/Lumeno2.ini");
-        QDir().mkpath(home.filePath("config/Lumeno2"));
+        setHomePage(home, server.url("/home").toString());
         {
             QSettings s(ini, QSettings::IniFormat);
             s.setValue("Options/WindowWidth", "5010");
@@ -66,10 +68,9 @@ private slots:
         program.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         program.start(LUMENO_PROGRAM, {});
         QVERIFY(program.waitForStarted(10000));
-        // Its persistent profile appears once the first page is under way.
-        QTRY_VERIFY_WITH_TIMEOUT(QDir(home.filePath("data/Lumeno2/Lumeno2/QtWebEngine/Default")).exists(),
-                                 20000);
-        QTest::qWait(1000);
+        // Up and running once its first window asks for its home page.
+        QTRY_VERIFY_WITH_TIMEOUT(server.requests.contains("/home"), 30000);
+        QVERIFY(QDir(home.filePath("data/Lumeno2/Lumeno2/QtWebEngine/Default")).exists());
         QCOMPARE(program.state(), QProcess::Running);
         ::kill(pid_t(program.processId()), SIGTERM);
         QVERIFY(program.waitForFinished(20000));
