@@ -72,11 +72,20 @@ inline QVariant evaluate(QWebEnginePage *page, const QString &script,
 }
 
 // Opens the address in the view and waits until its document is complete.
+// The document before may still report itself complete after the new one
+// was asked for: only a report that comes with the new address counts.
 inline bool load(WebView &view, const QString &address, int timeoutMs = 20000)
 {
-    QSignalSpy done(&view, &WebView::DocumentComplete);
+    bool arrived = false;
+    const QUrl wanted = QUrl::fromUserInput(address, QString(), QUrl::AssumeLocalFile);
+    const QMetaObject::Connection c = QObject::connect(&view, &WebView::DocumentComplete, &view, [&] {
+        if (QUrl(view.LocationURL()).matches(wanted, QUrl::StripTrailingSlash))
+            arrived = true;
+    });
     view.Navigate2(address);
-    return done.wait(timeoutMs);
+    const bool done = waitUntil([&] { return arrived; }, timeoutMs);
+    QObject::disconnect(c);
+    return done;
 }
 
 // A page view of the factory's, shown, as a window of its own or in parent.
