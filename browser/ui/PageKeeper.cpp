@@ -98,4 +98,5 @@ void PageKeeper::evaluate()
         m_due.stop();
     else
         m_due.start(int(std::min<qint64>(wait, 24 * 3600 * 1000)));
+    emit settled(wanted, wait);
 }

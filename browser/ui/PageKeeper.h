@@ -33,6 +33,12 @@ public:
     void setMemoryShort(bool shortOfMemory);
     Sight sight() const { return m_sight; }
 
+signals:
+    // A look at the window found its page where the rules want it: in
+    // `state`, to be looked at again in `nextLookMs` (-1: not before
+    // something changes).
+    void settled(PageLifecycle::State state, qint64 nextLookMs);
+
 private:
     void evaluate();
     void onLifecycleChanged();

@@ -7,10 +7,12 @@
 #include "browser/engine/QtWebView.h"
 #include "browser/engine/QtWebViewFactory.h"
 #include "browser/ui/AddressBox.h"
+#include "browser/ui/PageKeeper.h"
 #include "browser/ui/frmBrowser.h"
 #include "favorites/core/FavoritesFile.h"
 #include "shell/core/Module1.h"
 #include "shell/ui/StatusBar.h"
+#include "shell/ui/WorkspaceSight.h"
 #include "shell/ui/frmMain.h"
 #include "support/EngineTest.h"
 #include "support/FakeDialogs.h"
@@ -118,6 +120,18 @@ private:
         if (w && !waitUntil([&] { return !w->lblTitle->text().isEmpty(); }, 20000))
             qWarning("the home page did not load");
         return w;
+    }
+    // Minimizes the window and waits until its keeper has looked at it out
+    // of sight and found nothing to change: true when the page is left
+    // running with no later look planned (only a change in the page brings one).
+    bool minimizedAndLeftRunning(frmBrowser *w)
+    {
+        QSignalSpy settled(host->sight()->keeperOf(w), &PageKeeper::settled);
+        w->Minimize();
+        if (!waitUntil([&] { return !settled.isEmpty(); }))
+            return false;
+        return settled.last().at(0).value<PageLifecycle::State>() == PageLifecycle::State::Active
+               && settled.last().at(1).toLongLong() == -1;
     }
     int requestsFor(const QString &path) const { return int(server.requests.count(path)); }
 
@@ -301,8 +315,7 @@ private slots:
         QWebEnginePage *page = pageOf(w);
         QTRY_VERIFY_WITH_TIMEOUT(page->recentlyAudible(), 20000);
         QVERIFY(w->wb->busy().isBusy());
-        w->Minimize();
-        QTest::qWait(600);
+        QVERIFY(minimizedAndLeftRunning(w));
         QCOMPARE(page->lifecycleState(), Lifecycle::Active);
         QVERIFY(page->recentlyAudible());
         // Silent (the engine waits a moment before it says so): it rests.
@@ -330,8 +343,7 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(evaluate(page, "document.getElementById('i').value").toString(),
                                   QString("pageabc"), 10000);
         QTRY_VERIFY(w->wb->busy().isBusy());
-        w->Minimize();
-        QTest::qWait(600);
+        QVERIFY(minimizedAndLeftRunning(w));
         QCOMPARE(page->lifecycleState(), Lifecycle::Active);
         // Another page replaces the form: nothing typed is left, so it rests.
         w->navigate(server.url("/first").toString());

@@ -10,6 +10,7 @@
 
 #include <QLabel>
 #include <QMenu>
+#include <QSignalSpy>
 #include <QTest>
 
 using PageLifecycle::State;
@@ -240,8 +241,13 @@ private slots:
         startWithTimes("0.05", "0.001");
         frmBrowser *w1 = firstWindow();
         pageOf(w1)->setBusy(true);
+        // Out of sight and busy, the keeper leaves the page running and
+        // plans no later look: only the end of the work brings one.
+        QSignalSpy settled(host->sight()->keeperOf(w1), &PageKeeper::settled);
         w1->Minimize();
-        QTest::qWait(400);
+        QTRY_VERIFY(!settled.isEmpty());
+        QCOMPARE(settled.last().at(0).value<PageLifecycle::State>(), State::Active);
+        QCOMPARE(settled.last().at(1).toLongLong(), -1);
         QVERIFY(pageOf(w1)->states.isEmpty());
         // Done: it rests after the grace time, and is discarded after the other.
         pageOf(w1)->setBusy(false);
