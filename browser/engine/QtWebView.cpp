@@ -7,8 +7,7 @@
 #include "browser/engine/PageRest.h"
 #include "browser/engine/PageQuestions.h"
 #include "browser/engine/PopupWindow.h"
-#include "browser/engine/RefusalScript.h"
-#include "browser/engine/TypingScript.h"
+#include "browser/engine/PageScripts.h"
 #include "shell/core/Settings.h"
 
 #include <QAction>
@@ -25,7 +24,6 @@
 #include <QWebEnginePage>
 #include <QWebEngineProfile>
 #include <QWebEngineScript>
-#include <QWebEngineScriptCollection>
 #include <QWebEngineView>
 
 #include <malloc.h>
@@ -92,8 +90,7 @@ void QtWebView::makePage()
             });
     connect(m_page, &QWebEnginePage::lifecycleStateChanged, m_rest, &PageResting::stateChanged);
     m_busy->watch(m_page);
-    installRefusalScript();
-    installTypingScript();
+    PageScripts::install(m_page, m_token, m_refuse);
 }
 
 void QtWebView::dropPage()
@@ -338,50 +335,14 @@ void QtWebView::onLoadFinished(bool)
                           });
 }
 
-void QtWebView::installRefusalScript()
-{
-    QWebEngineScriptCollection &scripts = m_page->scripts();
-    for (const QWebEngineScript &old : scripts.find(RefusalScript::name()))
-        scripts.remove(old);
-    QWebEngineScript script;
-    script.setName(RefusalScript::name());
-    script.setInjectionPoint(QWebEngineScript::DocumentCreation);
-    script.setWorldId(QWebEngineScript::MainWorld);
-    // The engine gives no script to an empty frame that a page makes itself
-    // (nor once it is filled by document.write, nor to a javascript: address):
-    // there window.open still reaches the engine, and the window decides.
-    script.setRunsOnSubFrames(true);
-    script.setSourceCode(RefusalScript::source(m_token, m_refuse));
-    scripts.insert(script);
-}
-
 void QtWebView::setNewWindowsRefused(bool refused)
 {
     if (refused == m_refuse)
         return;
     m_refuse = refused;
     // A page let go gets the script with the new answer when it comes back.
-    if (!m_page)
-        return;
-    // Documents made from now on start with the new answer; the one shown
-    // is told at once, and passes it on to its frames.
-    installRefusalScript();
-    m_page->runJavaScript(QStringLiteral("window.__lumenoRefuseNewWindows && "
-                                         "window.__lumenoRefuseNewWindows('%1', %2);")
-                              .arg(m_token, refused ? QStringLiteral("true") : QStringLiteral("false")),
-                          QWebEngineScript::MainWorld);
-}
-
-void QtWebView::installTypingScript()
-{
-    QWebEngineScript script;
-    script.setName(TypingScript::name());
-    script.setInjectionPoint(QWebEngineScript::DocumentCreation);
-    // A world of its own: the page can neither see the token nor undo it.
-    script.setWorldId(QWebEngineScript::ApplicationWorld);
-    script.setRunsOnSubFrames(true);
-    script.setSourceCode(TypingScript::source(m_token));
-    m_page->scripts().insert(script);
+    if (m_page)
+        PageScripts::setRefused(m_page, m_token, refused);
 }
 
 void QtWebView::handleNewWindow(QWebEngineNewWindowRequest &request)

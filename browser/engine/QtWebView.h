@@ -80,8 +80,6 @@ private:
     void onLoadFinished(bool ok);
     void emitHistoryState();
     void handleNewWindow(QWebEngineNewWindowRequest &request);
-    void installRefusalScript();
-    void installTypingScript();
     void onRendererGone(int status);
     bool hasCrashed() const { return !m_crashed.isEmpty(); }
     // The engine's page and view, with what hangs on them, made and dropped.
