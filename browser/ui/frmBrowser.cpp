@@ -58,57 +58,6 @@ frmBrowser::frmBrowser(BrowserHost &host, WebViewFactory &views, QWidget *parent
     Forms::add(this);
 }
 
-void frmBrowser::setupPalettes()
-{
-    QPalette frame = palette();
-    frame.setColor(QPalette::Window, QColor(0xC0, 0xC0, 0xC0));
-    frame.setColor(QPalette::Button, QColor(0xC0, 0xC0, 0xC0));
-    frame.setColor(QPalette::Light, Qt::white);
-    frame.setColor(QPalette::Midlight, QColor(0xDF, 0xDF, 0xDF));
-    frame.setColor(QPalette::Dark, QColor(0x80, 0x80, 0x80));
-    frame.setColor(QPalette::Shadow, Qt::black);
-    setPalette(frame);
-
-    QPalette grey = m_client->palette();
-    grey.setColor(QPalette::Window, QColor(0x80, 0x80, 0x80));
-    m_client->setPalette(grey);
-    m_client->setAutoFillBackground(true);
-}
-
-void frmBrowser::buildTitleBar()
-{
-    picStatus = new QWidget(m_client);
-    picStatus->setFocusPolicy(Qt::StrongFocus);
-    picStatus->setPalette(m_client->palette());
-    picStatus->setAutoFillBackground(true);
-    lblTitle = new QLabel(picStatus);
-    lblTitle->setTextFormat(Qt::PlainText);
-    lblTitle->setFont(arial(9.75, true));
-    lblTitle->setAutoFillBackground(true);
-    QPalette title = lblTitle->palette();
-    title.setColor(QPalette::Window, QColor(0x40, 0x40, 0x40));
-    title.setColor(QPalette::WindowText, Qt::white);
-    lblTitle->setPalette(title);
-    lblTitle->setContentsMargins(3, 0, 0, 0);
-
-    cmdClose = new QToolButton(picStatus);
-    cmdClose->setIcon(QIcon(QStringLiteral(":/close.xpm")));
-    cmdClose->setIconSize(QSize(13, 11));
-    cmdClose->setFocusPolicy(Qt::StrongFocus);
-    place(cmdClose, Layout::cmdCloseDesign);
-
-    imgFavs = new QLabel(picStatus);
-    imgFavs->setPixmap(QPixmap(QStringLiteral(":/favs.xpm")));
-    imgFavs->setAlignment(Qt::AlignCenter);
-    place(imgFavs, Layout::imgFavsDesign);
-
-    cmdClose->installEventFilter(this);
-    connect(cmdClose, &QToolButton::clicked, this, &frmBrowser::cmdClose_Click);
-    m_titleBar = new TitleBar(this, lblTitle);
-    imgFavs->installEventFilter(this);
-    picStatus->installEventFilter(this);
-}
-
 void frmBrowser::buildStrip()
 {
     cmdBack = stripButton("cmdBack", ":/back.xpm", Layout::cmdBack, QStringLiteral("Go Back"));
