@@ -12,6 +12,7 @@
 #include "favorites/ui/frmEditFavs.h"
 #include "shell/core/Module1.h"
 #include "shell/core/Settings.h"
+#include "shell/ui/HostMenus.h"
 #include "shell/ui/HostWindows.h"
 #include "shell/ui/ReadmeViewer.h"
 #include "shell/ui/SaveFailureReport.h"
@@ -54,7 +55,7 @@ frmMain::frmMain(SettingsStore &store, WebViewFactory &views, Dialogs &dialogs, 
     setCentralWidget(m_workspace);
     setStatusBar(SB);
     m_sight = new WorkspaceSight(this, m_workspace, this);
-    buildMenus();
+    HostMenus::build(*this);
     if (DownloadList *downloads = views.downloads())
         m_downloads = new frmDownloads(*downloads, m_dialogs, this);
     mnuDownloads->setVisible(m_downloads != nullptr);
@@ -85,54 +86,6 @@ frmMain::~frmMain()
         if (form->formWidget() && isAncestorOf(form->formWidget()))
             Forms::remove(form);
     }
-}
-
-void frmMain::buildMenus()
-{
-    QMenuBar *bar = menuBar();
-    mnuFile = bar->addMenu(QStringLiteral("File"));
-    mnuNewWindow = mnuFile->addAction(QStringLiteral("&New Window"));
-    mnuNewWindow->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_N));
-    mnuDownloads = mnuFile->addAction(QStringLiteral("&Downloads..."));
-    sep2 = mnuFile->addSeparator();
-    mnuQuit = mnuFile->addAction(QStringLiteral("&Quit"));
-
-    mnuOptions = bar->addMenu(QStringLiteral("&Options"));
-    mnuDisablePopups = mnuOptions->addAction(QStringLiteral("&Disable Popups"));
-    mnuDisablePopups->setCheckable(true);
-    mnuMarkvault = mnuOptions->addAction(QStringLiteral("Open Markvault"));
-    mnuMarkvault->setVisible(false);
-    sep1 = mnuOptions->addSeparator();
-    mnuInetOptions = mnuOptions->addAction(QStringLiteral("&Internet Options..."));
-
-    mnuWindow = bar->addMenu(QStringLiteral("&Window"));
-    mnuMinimizeWindow = mnuWindow->addAction(QStringLiteral("Mi&nimize"));
-    mnuMinimizeWindow->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_M));
-    sep4 = mnuWindow->addSeparator();
-
-    mnuHelp = bar->addMenu(QStringLiteral("&Help"));
-    // F1 is shown here; the key itself is handled with the other window keys.
-    mnuReadme = mnuHelp->addAction(QStringLiteral("&Read Me\tF1"));
-    mnuWebSupport = mnuHelp->addAction(QStringLiteral("&Web Support..."));
-    sep3 = mnuHelp->addSeparator();
-    mnuAbout = mnuHelp->addAction(QStringLiteral("&About"));
-
-    connect(mnuNewWindow, &QAction::triggered, this, &frmMain::mnuNewWindow_Click);
-    connect(mnuDownloads, &QAction::triggered, this, &frmMain::mnuDownloads_Click);
-    connect(mnuQuit, &QAction::triggered, this, &frmMain::mnuQuit_Click);
-    connect(mnuMarkvault, &QAction::triggered, this, &frmMain::mnuMarkvault_Click);
-    connect(mnuInetOptions, &QAction::triggered, this, &frmMain::mnuInetOptions_Click);
-    connect(mnuReadme, &QAction::triggered, this, &frmMain::mnuReadme_Click);
-    connect(mnuWebSupport, &QAction::triggered, this, &frmMain::mnuWebSupport_Click);
-    connect(mnuAbout, &QAction::triggered, this, &frmMain::mnuAbout_Click);
-    connect(mnuMinimizeWindow, &QAction::triggered, this, &frmMain::mnuMinimizeWindow_Click);
-    connect(mnuWindow, &QMenu::aboutToShow, this, &frmMain::mnuWindow_AboutToShow);
-    // The action checks itself before it reports the trigger; the handler
-    // does the inverting, as the command is defined.
-    connect(mnuDisablePopups, &QAction::triggered, this, [this] {
-        mnuDisablePopups->setChecked(!mnuDisablePopups->isChecked());
-        mnuDisablePopups_Click();
-    });
 }
 
 void frmMain::Form_Load(const QStringList &addresses)

@@ -146,7 +146,6 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
-    void buildMenus();
     void storeHostSize();
     // OpenWindows is the size of the list, and the panel shows it.
     void windowsChanged();
