@@ -1,6 +1,7 @@
 #include "browser/engine/QtWebView.h"
 
 #include "browser/core/SiteAnswers.h"
+#include "browser/engine/CrashNotice.h"
 #include "browser/engine/LumenoPage.h"
 #include "browser/engine/PageBusyWatch.h"
 #include "browser/engine/PagePrinter.h"
@@ -247,20 +248,7 @@ void QtWebView::onRendererGone(int status)
     // A short notice with a way back; never an automatic reload, which could
     // crash again and again.
     m_crashed = m_page->url();
-    // The address is the page's to choose: it goes in as escaped text and as
-    // a double-quoted attribute in which neither kind of quote survives, so
-    // no address can add markup or attributes.
-    const auto escaped = [](const QString &text) {
-        return text.toHtmlEscaped().replace(QLatin1Char('\''), QLatin1String("&#39;"));
-    };
-    m_page->setHtml(QStringLiteral("<!DOCTYPE html><html><head><meta charset=\"utf-8\">"
-                                   "<title>This page stopped</title></head>"
-                                   "<body style=\"font-family:sans-serif;margin:2em\">"
-                                   "<h2>This page stopped working.</h2><p>%1</p>"
-                                   "<p><a href=\"%2\">Load it again</a> or use Refresh.</p>"
-                                   "</body></html>")
-                        .arg(escaped(m_crashed.toString()),
-                             escaped(m_crashed.toString(QUrl::FullyEncoded))));
+    m_page->setHtml(CrashNotice::html(m_crashed));
 }
 
 void QtWebView::Navigate2(const QString &URL)
