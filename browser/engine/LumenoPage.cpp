@@ -1,6 +1,7 @@
 #include "browser/engine/LumenoPage.h"
 
 #include "browser/engine/PageBusyWatch.h"
+#include "browser/engine/PageClose.h"
 #include "browser/engine/QtWebView.h"
 #include "browser/engine/RefusalScript.h"
 #include "browser/engine/TypingScript.h"
@@ -17,7 +18,7 @@
 #include <QWebEngineView>
 
 LumenoPage::LumenoPage(QWebEngineProfile *profile, QtWebView *owner, bool announces, QObject *parent)
-    : QWebEnginePage(profile, parent), m_owner(owner), m_announces(announces)
+    : QWebEnginePage(profile, parent), m_owner(owner), m_announces(announces), m_close(new PageClose(this))
 {
     connect(this, &QWebEnginePage::newWindowRequested, this,
             [this](QWebEngineNewWindowRequest &request) {
@@ -66,6 +67,11 @@ void LumenoPage::javaScriptConsoleMessage(JavaScriptConsoleMessageLevel level, c
     QWebEnginePage::javaScriptConsoleMessage(level, message, line, source);
 }
 
+void LumenoPage::askToClose(WebView::CloseQuestion question, WebView::CloseAnswer answered)
+{
+    m_close->ask(std::move(question), std::move(answered));
+}
+
 namespace {
 // What the page says is shown as plain text, never as markup of its own.
 int showPageBox(QWebEnginePage *page, const QString &title, const QString &text,
@@ -87,6 +93,8 @@ void LumenoPage::javaScriptAlert(const QUrl &, const QString &msg)
 
 bool LumenoPage::javaScriptConfirm(const QUrl &, const QString &msg)
 {
+    if (m_close->isAsking() && PageClose::isLeaveQuestion(msg))
+        return m_close->leaveQuestion();
     // Leaving a page with unsaved work comes here too.
     return showPageBox(this, QStringLiteral("Javascript Confirm - %1"), msg,
                        QMessageBox::Ok | QMessageBox::Cancel)

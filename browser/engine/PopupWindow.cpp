@@ -1,20 +1,24 @@
 #include "browser/engine/PopupWindow.h"
 
 #include "browser/engine/LumenoPage.h"
+#include "browser/engine/PageClose.h"
+#include "common/ui/Dialogs.h"
 #include "common/ui/ModalLoops.h"
 
+#include <QCloseEvent>
 #include <QPointer>
 
-PopupWindow::PopupWindow(QWebEngineProfile *profile, QtWebView *opener, QWidget *owner)
-    : QWebEngineView(owner)
+PopupWindow::PopupWindow(QWebEngineProfile *profile, QtWebView *opener, Dialogs &dialogs, QWidget *owner)
+    : QWebEngineView(owner), m_dialogs(dialogs)
 {
     setWindowFlag(Qt::Window);
     setAttribute(Qt::WA_DeleteOnClose);
     resize(640, 480);
     m_page = new LumenoPage(profile, opener, false, this);
-    // Another page's script may close this window while a dialog of its own
-    // page is up: the window goes once that dialog's loop has returned.
-    connect(m_page, &QWebEnginePage::windowCloseRequested, this, [this] {
+    // The page closes itself, maybe while another page's dialog is up: the
+    // window goes once that dialog's loop has returned.
+    connect(m_page->closing(), &PageClose::closeRequested, this, [this] {
+        m_mayClose = true;
         hide();
         ModalLoops::release(this, [window = QPointer<PopupWindow>(this)] {
             if (window)
@@ -40,4 +44,28 @@ PopupWindow::~PopupWindow()
 QWebEnginePage *PopupWindow::popupPage() const
 {
     return m_page;
+}
+
+void PopupWindow::closeEvent(QCloseEvent *event)
+{
+    if (m_mayClose) {
+        event->accept();
+        return;
+    }
+    event->ignore();
+    QPointer<PopupWindow> self(this);
+    m_page->askToClose(
+        [self] {
+            if (!self)
+                return true;
+            self->raise();
+            self->activateWindow();
+            return self->m_dialogs.askToLeave(self, self->m_page->url().toString());
+        },
+        [self](bool mayClose) {
+            if (!self || !mayClose)
+                return;
+            self->m_mayClose = true;
+            self->close();
+        });
 }

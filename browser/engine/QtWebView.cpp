@@ -339,7 +339,7 @@ void QtWebView::handleNewWindow(QWebEngineNewWindowRequest &request)
     emit NewWindow2(cancel);
     if (cancel)
         return; // not opened: the engine drops the request
-    auto *popup = new PopupWindow(m_profile, this, window());
+    auto *popup = new PopupWindow(m_profile, this, m_dialogs, window());
     request.openIn(popup->popupPage());
     popup->show();
 }
@@ -377,6 +377,16 @@ void QtWebView::setZoomFactor(qreal factor)
 {
     bringPageBack();
     m_view->setZoomFactor(factor);
+}
+
+void QtWebView::askToClose(CloseQuestion ask, CloseAnswer answered)
+{
+    // A page at rest holds nothing typed: such a page is never let go.
+    if (!m_page) {
+        answered(true);
+        return;
+    }
+    m_page->askToClose(std::move(ask), std::move(answered));
 }
 
 qreal QtWebView::zoomFactor() const

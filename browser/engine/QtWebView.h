@@ -49,6 +49,7 @@ public:
     void SaveAsPdf(const QString &path) override;
     PageResting &resting() override;
     PageBusy &busy() override;
+    void askToClose(CloseQuestion ask, CloseAnswer answered) override;
 
     // Sets up how the engine runs; call before the application object exists.
     static void prepareEnvironment();

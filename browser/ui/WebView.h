@@ -59,6 +59,15 @@ public:
     virtual PageResting &resting() = 0;
     virtual PageBusy &busy() = 0;
 
+    // Runs the page's own check before its window closes (beforeunload).
+    // When the page wants the person asked, `ask` runs and gives true for
+    // Leave; `answered` then gets whether the window may close. A page that
+    // does not answer in a second or two (hung, crashed) lets it close; so
+    // does a page at rest, which holds nothing typed.
+    using CloseQuestion = std::function<bool()>;
+    using CloseAnswer = std::function<void(bool mayClose)>;
+    virtual void askToClose(CloseQuestion ask, CloseAnswer answered) = 0;
+
     // Places the view in its window's client area, in twips.
     void Move(const TwipRect &r);
     // Where the page's questions are put to the person, once a view that

@@ -10,6 +10,7 @@
 #include "common/ui/Twips.h"
 #include "browser/ui/BrowserHost.h"
 #include "browser/ui/TitleBar.h"
+#include "browser/ui/WindowClosing.h"
 
 #include <QApplication>
 #include <QDir>
@@ -41,7 +42,7 @@ frmBrowser::frmBrowser(BrowserHost &host, WebViewFactory &views, QWidget *parent
       mnuPopUp(m_favoritesMenu->popUp), mnuAddFav(m_favoritesMenu->addFavorite),
       mnuEditFavs(m_favoritesMenu->editFavorites), mnuSep1(m_favoritesMenu->separator),
       mnuFavorites(m_favoritesMenu->favorites), mnuFavorite(m_favoritesMenu->items), m_host(host),
-      m_client(new QWidget(this))
+      m_client(new QWidget(this)), m_closing(new WindowClosing(*this, host))
 {
     // The design size, until the load gives the remembered one.
     resize(Layout::toPixels(Settings::DefaultWindowWidth),
@@ -287,8 +288,24 @@ void frmBrowser::cmdClose_MouseUp()
 
 void frmBrowser::cmdClose_Click()
 {
-    m_host.takeFocus();
-    Unload();
+    requestClose();
+}
+
+void frmBrowser::requestClose()
+{
+    if (m_unloaded || m_closing->isAsking())
+        return;
+    askPage([window = QPointer<frmBrowser>(this)](bool mayClose) {
+        if (!window || !mayClose)
+            return;
+        window->m_host.takeFocus();
+        window->Unload();
+    });
+}
+
+void frmBrowser::askPage(std::function<void(bool mayClose)> answered)
+{
+    m_closing->askPage(std::move(answered));
 }
 
 void frmBrowser::mnuClose_Click()

@@ -7,6 +7,7 @@
 #include "common/ui/Forms.h"
 
 #include <QWidget>
+#include <functional>
 #include <memory>
 
 class AddressBox;
@@ -18,6 +19,7 @@ class QToolButton;
 class TitleBar;
 class WebView;
 class WebViewFactory;
+class WindowClosing;
 class BrowserHost;
 
 class frmBrowser : public QWidget, public LoadedForm
@@ -79,6 +81,13 @@ public:
     void wb_GotFocus();
     void cmdClose_Click();
     void mnuClose_Click();
+    // Every way of closing the window ends here: it unloads once its page
+    // lets it (see WindowClosing), and stays as it was when the person
+    // chooses to stay.
+    void requestClose();
+    // Asks the page whether the window may go, closing nothing (the host's
+    // Quit asks every window first).
+    void askPage(std::function<void(bool mayClose)> answered);
     void cmdClose_MouseUp();
 
     // The navigation strip.
@@ -187,6 +196,7 @@ private:
     BrowserHost &m_host;
     QWidget *m_client;
     TitleBar *m_titleBar = nullptr;
+    WindowClosing *m_closing;
     int m_resizeRuns = 0;
     // The size the window had once loaded and fitted to the workspace.
     QSize m_loadedSize;

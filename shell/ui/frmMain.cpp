@@ -14,6 +14,7 @@
 #include "shell/core/Settings.h"
 #include "shell/ui/HostMenus.h"
 #include "shell/ui/HostWindows.h"
+#include "shell/ui/QuitQuestions.h"
 #include "shell/ui/ReadmeViewer.h"
 #include "shell/ui/SaveFailureReport.h"
 #include "shell/ui/ScreenFit.h"
@@ -59,6 +60,7 @@ frmMain::frmMain(SettingsStore &store, WebViewFactory &views, Dialogs &dialogs, 
     if (DownloadList *downloads = views.downloads())
         m_downloads = new frmDownloads(*downloads, m_dialogs, this);
     mnuDownloads->setVisible(m_downloads != nullptr);
+    m_quit = new QuitQuestions(this, m_dialogs, m_downloads ? views.downloads() : nullptr);
 
     connect(SB, &StatusBar::PanelClick, this, &frmMain::SB_PanelClick);
     connect(SB, &StatusBar::MouseUp, this, &frmMain::SB_MouseUp);
@@ -338,21 +340,14 @@ void frmMain::mnuAbout_Click()
 
 void frmMain::closeEvent(QCloseEvent *event)
 {
-    // Running downloads would be lost with the program: the user says first.
-    if (!m_unloaded && m_downloads) {
-        DownloadList *downloads = m_views.downloads();
-        const int running = downloads ? downloads->runningCount() : 0;
-        if (running > 0) {
-            const QString text = running == 1
-                                     ? QStringLiteral("A download is still running. Quit and cancel it?")
-                                     : QStringLiteral("%1 downloads are still running. Quit and cancel them?")
-                                           .arg(running);
-            if (!m_dialogs.ask(this, QStringLiteral("Quit Lumeno"), text)) {
-                event->ignore();
-                return;
-            }
-            downloads->cancelAll();
-        }
+    // Every page, and the downloads, are asked before anything goes.
+    if (!m_unloaded && !std::exchange(m_quitAgreed, false)
+        && m_quit->ask(m_windows.frontFirst(), [this] {
+               m_quitAgreed = true;
+               close();
+           }) != QuitQuestions::Outcome::Agreed) {
+        event->ignore();
+        return;
     }
     Unload();
     event->accept();

@@ -109,6 +109,21 @@ inline std::unique_ptr<frmMain> startHost(SettingsStore &store, WebViewFactory &
     return host;
 }
 
+// Types into the page's focused field (the element with id `field`), as the
+// person would; a page just drawn may miss the first keys, so it is typed
+// again until the field holds something. Whether it holds `text`.
+inline bool typeInto(QWebEngineView *view, const QString &text, const QString &field = QStringLiteral("t"))
+{
+    const QString value = field + QStringLiteral(".value");
+    for (int tries = 0; tries < 20; ++tries) {
+        view->setFocus();
+        QTest::keyClicks(view->focusProxy(), text);
+        if (waitUntil([&] { return !evaluate(view->page(), value).toString().isEmpty(); }, 500))
+            return evaluate(view->page(), value).toString() == text;
+    }
+    return false;
+}
+
 // A page just loaded takes no input until the engine has drawn it: the mouse
 // moves over the view until the page has seen a move, so that a click after
 // it is taken, and taken once.

@@ -41,6 +41,13 @@ public:
     void Print() override { calls << "Print"; }
     void SaveAsPdf(const QString &path) override { calls << "SaveAsPdf:" + path; }
 
+    // A page without beforeunload: it lets its window go at once.
+    void askToClose(CloseQuestion, CloseAnswer answered) override
+    {
+        calls << "askToClose";
+        answered(true);
+    }
+
     QString LocationURL() const override { return url; }
     QString LocationName() const override { return title; }
     QString DocumentTitle() const override { return title; }
