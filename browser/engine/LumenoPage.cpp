@@ -60,7 +60,7 @@ void LumenoPage::javaScriptConsoleMessage(JavaScriptConsoleMessageLevel level, c
         }
         // Only the view's own page carries the script; a pop-up's cannot report.
         if (m_announces && TypingScript::isReport(message, m_owner->m_token)) {
-            m_owner->m_busy->userTyped();
+            m_owner->userTyped();
             return;
         }
     }

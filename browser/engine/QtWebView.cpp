@@ -57,7 +57,17 @@ QtWebView::QtWebView(QWebEngineProfile *profile, SettingsStore &store, Dialogs &
     setFocusPolicy(Qt::StrongFocus);
     m_rest = new PageRest(*this);
     m_busy = new PageBusyWatch(profile, this);
-    makePage();
+    m_stateSettles = new QTimer(this);
+    m_stateSettles->setSingleShot(true);
+    // The engine's renderer hands the page's state over a second after a
+    // change; half a second more, and the text is in it.
+    m_stateSettles->setInterval(1500);
+    connect(m_stateSettles, &QTimer::timeout, this, [this] {
+        m_broughtBack.clear();
+        emit HistoryChanged();
+    });
+    // The engine's page is made when first used: a window brought back at
+    // rest costs nothing until it is seen.
 }
 
 QtWebView::~QtWebView()
@@ -81,10 +91,18 @@ void QtWebView::makePage()
             [this](bool enabled) { emit CommandStateChange(CommandBack, enabled); });
     connect(m_page->action(QWebEnginePage::Forward), &QAction::enabledChanged, this,
             [this](bool enabled) { emit CommandStateChange(CommandForward, enabled); });
-    connect(m_page, &QWebEnginePage::loadStarted, this, [this] { ++m_navigation; });
+    connect(m_page, &QWebEnginePage::loadStarted, this, [this] {
+        ++m_navigation;
+        // Another page than the one brought back: the engine's record is
+        // the one to keep.
+        if (m_stateSettles->isActive())
+            m_broughtBack.clear();
+    });
     connect(m_page, &QWebEnginePage::loadFinished, this, &QtWebView::onLoadFinished);
     // Fragment and pushState changes only show here.
     connect(m_page, &QWebEnginePage::urlChanged, this, &QtWebView::announce);
+    connect(m_page, &QWebEnginePage::urlChanged, this, &WebView::HistoryChanged);
+    connect(m_page, &QWebEnginePage::titleChanged, this, &WebView::HistoryChanged);
     connect(m_page, &QWebEnginePage::renderProcessTerminated, this,
             [this](QWebEnginePage::RenderProcessTerminationStatus status, int) {
                 onRendererGone(status);
@@ -301,6 +319,9 @@ void QtWebView::emitHistoryState()
 
 void QtWebView::onLoadFinished(bool)
 {
+    emit HistoryChanged();
+    if (!m_broughtBack.isEmpty() && !m_stateSettles->isActive())
+        m_stateSettles->start();
     // A navigation that turned into a download leaves the page where it was:
     // the address shown goes back to it.
     if (m_crashed.isEmpty() && !m_page->url().isEmpty() && m_page->url() != m_announced)
@@ -377,6 +398,13 @@ void QtWebView::setZoomFactor(qreal factor)
 {
     bringPageBack();
     m_view->setZoomFactor(factor);
+    emit HistoryChanged();
+}
+
+void QtWebView::userTyped()
+{
+    m_busy->userTyped();
+    m_stateSettles->start();
 }
 
 void QtWebView::askToClose(CloseQuestion ask, CloseAnswer answered)
@@ -387,6 +415,28 @@ void QtWebView::askToClose(CloseQuestion ask, CloseAnswer answered)
         return;
     }
     m_page->askToClose(std::move(ask), std::move(answered));
+}
+
+QByteArray QtWebView::sessionHistory() const
+{
+    if (!m_page)
+        return m_rest->history();
+    // A page brought back holds what was typed before only once the engine
+    // has its state again.
+    return m_broughtBack.isEmpty() ? PageRest::historyOf(m_page) : m_broughtBack;
+}
+
+void QtWebView::restoreAtRest(const QByteArray &history, const QString &address, const QString &title,
+                              qreal zoom)
+{
+    // A page made before shows nothing the person chose.
+    dropPage();
+    m_crashed.clear();
+    const QUrl url = address.isEmpty() ? QUrl(startPage()) : addressToUrl(address);
+    m_rest->restAt(history, url, zoom);
+    m_documentTitle = title;
+    announce(url);
+    emit NavigateComplete2();
 }
 
 qreal QtWebView::zoomFactor() const

@@ -18,6 +18,7 @@ class PageBusyWatch;
 class PagePrinter;
 class PageRest;
 class PageQuestions;
+class QTimer;
 class SiteAnswers;
 
 class QtWebView : public WebView
@@ -50,6 +51,9 @@ public:
     PageResting &resting() override;
     PageBusy &busy() override;
     void askToClose(CloseQuestion ask, CloseAnswer answered) override;
+    QByteArray sessionHistory() const override;
+    void restoreAtRest(const QByteArray &history, const QString &address, const QString &title,
+                       qreal zoom) override;
 
     // Sets up how the engine runs; call before the application object exists.
     static void prepareEnvironment();
@@ -83,6 +87,8 @@ private:
     void handleNewWindow(QWebEngineNewWindowRequest &request);
     void onRendererGone(int status);
     bool hasCrashed() const { return !m_crashed.isEmpty(); }
+    // The user typed into the page.
+    void userTyped();
     // The engine's page and view, with what hangs on them, made and dropped.
     void makePage();
     void dropPage();
@@ -99,6 +105,13 @@ private:
     LumenoPage *m_page = nullptr;
     PageRest *m_rest;
     PageBusyWatch *m_busy;
+    // What is typed, or put back into a page brought back, reaches the
+    // engine's record of the page a moment later: then the history is worth
+    // writing again.
+    QTimer *m_stateSettles;
+    // The history a page was brought back at, which stands for it until the
+    // engine's record has settled.
+    QByteArray m_broughtBack;
     QString m_documentTitle;
     QUrl m_announced;
     quint64 m_navigation = 0;

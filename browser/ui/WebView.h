@@ -5,6 +5,7 @@
 #include "browser/core/Layout.h"
 #include "browser/ui/PageActivity.h"
 
+#include <QByteArray>
 #include <QWidget>
 #include <functional>
 
@@ -67,6 +68,15 @@ public:
     using CloseQuestion = std::function<bool()>;
     using CloseAnswer = std::function<void(bool mayClose)>;
     virtual void askToClose(CloseQuestion ask, CloseAnswer answered) = 0;
+    // The page's history with its current entry as the engine writes it
+    // (with form text and scroll position where the page allows), for the
+    // session; empty when the view has shown nothing.
+    virtual QByteArray sessionHistory() const = 0;
+    // Puts the view at rest at a history sessionHistory() gave (at
+    // `address` when it cannot be read), showing `title`, with `zoom`:
+    // nothing loads until the page is shown or used.
+    virtual void restoreAtRest(const QByteArray &history, const QString &address, const QString &title,
+                               qreal zoom) = 0;
 
     // Places the view in its window's client area, in twips.
     void Move(const TwipRect &r);
@@ -85,6 +95,9 @@ signals:
     // A page refused this many new windows itself (see setNewWindowsRefused).
     void NewWindowsRefused(int count);
     void PdfSaved(const QString &path, bool ok);
+    // What sessionHistory() gives may have changed: a navigation, a title,
+    // the zoom, or text typed into the page.
+    void HistoryChanged();
 
 protected:
     // Makes the area where this view's page asks its questions.

@@ -184,6 +184,24 @@ frmBrowser *frmBrowser::containing(QObject *object)
 
 void frmBrowser::Form_Load()
 {
+    loadWindow();
+    wb->GoHome();
+}
+
+void frmBrowser::loadAtRest(const QRect &geometry, const QByteArray &history, const QString &address,
+                            const QString &title, qreal zoom)
+{
+    loadWindow();
+    move(geometry.topLeft());
+    setWidth(Layout::toTwips(geometry.width()));
+    setHeight(Layout::toTwips(geometry.height()));
+    // The size it had is no new choice of the person's.
+    m_loadedSize = size();
+    wb->restoreAtRest(history, address, title, zoom);
+}
+
+void frmBrowser::loadWindow()
+{
     setWidth(WindowWidth);
     setHeight(WindowHeight);
     // Never larger than the workspace: the engine would draw a page of any
@@ -196,7 +214,6 @@ void frmBrowser::Form_Load()
     }
     m_loadedSize = size();
     wb->setNewWindowsRefused(KillPopups);
-    wb->GoHome();
     // Arms the size limit: the user's border drags stop at 135 x 80 pixels.
     m_titleBar->setMinimumDragSize(QSize(Layout::toPixels(Layout::MinWidth), Layout::toPixels(Layout::MinHeight)));
     LoadFavoritesMenu();

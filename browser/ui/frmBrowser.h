@@ -6,6 +6,7 @@
 #include "browser/ui/FavoritesMenu.h"
 #include "common/ui/Forms.h"
 
+#include <QPointer>
 #include <QWidget>
 #include <functional>
 #include <memory>
@@ -36,6 +37,11 @@ public:
     static frmBrowser *containing(QObject *object);
 
     void Form_Load();
+    // Loads the window as Form_Load does, but at `geometry` (pixels in the
+    // workspace), with its page at rest at a history the session kept (see
+    // WebView::restoreAtRest) instead of home.
+    void loadAtRest(const QRect &geometry, const QByteArray &history, const QString &address,
+                    const QString &title, qreal zoom);
     void Unload() override;
     // Stores the window's size as its unload does: the size of the next
     // window, where the user changed it.
@@ -175,6 +181,10 @@ public:
 
     // The client area: everything inside the sizable border.
     QWidget *client() const { return m_client; }
+    // A bar of the host's along the top of the page (one at a time); it goes
+    // when it is hidden or deleted.
+    void showBar(QWidget *bar);
+    QWidget *bar() const { return m_bar; }
 
 protected:
     void resizeEvent(QResizeEvent *event) override;
@@ -188,6 +198,9 @@ private:
     void buildMenus();
     void connectView();
     void buildFindBar();
+    // What Form_Load and loadAtRest share: sizes, the page's pop-up rule,
+    // the favorites.
+    void loadWindow();
     // The page view in the area the layout gives it, less the find bar.
     void placeView(const TwipRect &area);
     QToolButton *stripButton(const char *name, const char *picture, const TwipRect &at, const QString &toolTip);
@@ -197,6 +210,7 @@ private:
     QWidget *m_client;
     TitleBar *m_titleBar = nullptr;
     WindowClosing *m_closing;
+    QPointer<QWidget> m_bar;
     int m_resizeRuns = 0;
     // The size the window had once loaded and fitted to the workspace.
     QSize m_loadedSize;

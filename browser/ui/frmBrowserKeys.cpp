@@ -23,14 +23,38 @@ void frmBrowser::buildFindBar()
     });
 }
 
+void frmBrowser::showBar(QWidget *bar)
+{
+    if (m_bar && m_bar != bar)
+        m_bar->deleteLater();
+    m_bar = bar;
+    bar->setParent(m_client);
+    bar->installEventFilter(this);
+    connect(bar, &QObject::destroyed, this, [this] {
+        if (!m_unloaded)
+            Form_Resize();
+    });
+    bar->show();
+    Form_Resize();
+}
+
 void frmBrowser::placeView(const TwipRect &area)
 {
+    QRect full = Twips::toPixels(area);
+    // The host's bar sits along the top of the page's area.
+    if (m_bar && !m_bar->isHidden()) {
+        const int wanted = m_bar->hasHeightForWidth() ? m_bar->heightForWidth(full.width())
+                                                      : m_bar->sizeHint().height();
+        const int height = qMin(wanted, full.height());
+        m_bar->setGeometry(full.x(), full.y(), full.width(), height);
+        m_bar->raise();
+        full.setTop(full.top() + height);
+    }
     if (findBar->isHidden()) {
-        wb->Move(area);
+        wb->setGeometry(full);
         return;
     }
-    // The bar sits along the bottom of the page's area, the page above it.
-    const QRect full = Twips::toPixels(area);
+    // The find bar sits along the bottom of the page's area, the page above it.
     const int bar = qMin(findBar->height(), full.height());
     findBar->setGeometry(full.x(), full.bottom() + 1 - bar, full.width(), bar);
     wb->setGeometry(full.x(), full.y(), full.width(), full.height() - bar);

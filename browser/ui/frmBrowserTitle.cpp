@@ -150,6 +150,9 @@ void frmBrowser::picStatus_MouseUp(Qt::MouseButton Button, const QPoint &pos)
 // The mouse on the strip: the pictures and the caption open their menus.
 bool frmBrowser::eventFilter(QObject *watched, QEvent *event)
 {
+    // The host's bar came or went: the page takes the room.
+    if (watched == m_bar && event->type() == QEvent::HideToParent && !m_unloaded)
+        Form_Resize();
     if ((watched == cmdClose || watched == cmdGo) && event->type() == QEvent::MouseButtonRelease) {
         // The button finishes its click first: taking its focus away while it
         // is down would cancel the click.

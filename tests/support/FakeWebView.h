@@ -47,6 +47,17 @@ public:
         calls << "askToClose";
         answered(true);
     }
+    QByteArray sessionHistory() const override { return history; }
+    void restoreAtRest(const QByteArray &bytes, const QString &address, const QString &name, qreal factor) override
+    {
+        calls << "restoreAtRest:" + address;
+        history = bytes;
+        url = address;
+        title = name;
+        zoom = factor;
+        emit BeforeNavigate2(address);
+        emit NavigateComplete2();
+    }
 
     QString LocationURL() const override { return url; }
     QString LocationName() const override { return title; }
@@ -79,6 +90,8 @@ public:
     }
 
     QStringList calls;
+    // What the engine would write of the page's history.
+    QByteArray history;
     // The answers find() is waiting for, oldest first.
     QList<FindResult> finds;
     qreal zoom = 1.0;
