@@ -17,6 +17,7 @@ class KeyMap;
 class SaveFailureReport;
 class QAction;
 class QMenu;
+class QuitQuestions;
 class QTimer;
 class SettingsStore;
 class StatusBar;
@@ -165,6 +166,9 @@ private:
     KeyMap *m_keys;
     bool m_unloaded = false;
     std::unique_ptr<SaveFailureReport> m_saveFailures;
+    QuitQuestions *m_quit;
+    // Every page let go and the downloads may go: the next close is Quit.
+    bool m_quitAgreed = false;
     // The size the host had once its stored size was fitted to the screen.
     QSize m_loadedSize;
 };

@@ -80,7 +80,8 @@ private slots:
     }
     void cleanup()
     {
-        host->endWithoutQuestions();
+        // Unloading asks no page.
+        host->Unload();
         host.reset();
     }
     void cleanupTestCase() { delete profile; }
