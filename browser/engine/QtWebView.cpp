@@ -12,6 +12,7 @@
 #include "shell/core/Settings.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCoreApplication>
 #include <QDataStream>
 #include <QIODevice>
@@ -99,6 +100,7 @@ void QtWebView::makePage()
             m_broughtBack.clear();
     });
     connect(m_page, &QWebEnginePage::loadFinished, this, &QtWebView::onLoadFinished);
+    connect(m_page, &QWebEnginePage::titleChanged, this, &QtWebView::onTitleChanged);
     // Fragment and pushState changes only show here.
     connect(m_page, &QWebEnginePage::urlChanged, this, &QtWebView::announce);
     connect(m_page, &QWebEnginePage::urlChanged, this, &WebView::HistoryChanged);
@@ -317,7 +319,7 @@ void QtWebView::emitHistoryState()
     emit CommandStateChange(CommandBack, m_page->history()->canGoBack());
 }
 
-void QtWebView::onLoadFinished(bool)
+void QtWebView::onLoadFinished(bool ok)
 {
     emit HistoryChanged();
     if (!m_broughtBack.isEmpty() && !m_stateSettles->isActive())
@@ -331,17 +333,48 @@ void QtWebView::onLoadFinished(bool)
     // loaded again, and the title it had stays.
     if (m_page->lifecycleState() == QWebEnginePage::LifecycleState::Discarded)
         return;
+    // A load that failed shows the engine's own page at the address that
+    // failed; one that became a download shows nothing new.
+    const bool shown = ok && m_crashed.isEmpty() && !m_reloading;
+    m_reloading = false;
     // The engine's title falls back to the address; ask the document itself.
     const quint64 navigation = m_navigation;
     QPointer<QtWebView> self(this);
     m_page->runJavaScript(QStringLiteral("document.title"), QWebEngineScript::ApplicationWorld,
-                          [self, navigation](const QVariant &title) {
+                          [self, navigation, shown](const QVariant &title) {
                               if (!self || self->m_navigation != navigation)
                                   return; // a newer navigation has started
                               self->m_documentTitle = title.toString();
+                              self->m_loaded = navigation;
                               emit self->NavigateComplete2();
                               emit self->DocumentComplete();
+                              if (shown)
+                                  emit self->PageLoaded(self->LocationURL(), self->m_documentTitle);
                           });
+}
+
+void QtWebView::onTitleChanged()
+{
+    // Only a change after the load told the first title; the engine's own
+    // title falls back to the address, so the document is asked again.
+    const quint64 navigation = m_navigation;
+    if (m_loaded != navigation || !m_page)
+        return;
+    QPointer<QtWebView> self(this);
+    m_page->runJavaScript(QStringLiteral("document.title"), QWebEngineScript::ApplicationWorld,
+                          [self, navigation](const QVariant &answer) {
+                              const QString title = answer.toString();
+                              if (!self || self->m_navigation != navigation || title == self->m_documentTitle)
+                                  return;
+                              self->m_documentTitle = title;
+                              emit self->TitleChange(title);
+                          });
+}
+
+bool QtWebView::hasPageFocus() const
+{
+    const QWidget *focus = QApplication::focusWidget();
+    return m_view && focus && (focus == m_view || m_view->isAncestorOf(focus));
 }
 
 void QtWebView::setNewWindowsRefused(bool refused)

@@ -43,6 +43,7 @@ public:
     QString DocumentTitle() const override;
 
     void setNewWindowsRefused(bool refused) override;
+    bool hasPageFocus() const override;
     void find(const QString &text, bool backward, FindResult done) override;
     void setZoomFactor(qreal factor) override;
     qreal zoomFactor() const override;
@@ -83,6 +84,7 @@ private:
     friend class PageRest;
     void announce(const QUrl &url);
     void onLoadFinished(bool ok);
+    void onTitleChanged();
     void emitHistoryState();
     void handleNewWindow(QWebEngineNewWindowRequest &request);
     void onRendererGone(int status);
@@ -115,6 +117,10 @@ private:
     QString m_documentTitle;
     QUrl m_announced;
     quint64 m_navigation = 0;
+    // The navigation whose load told its title last.
+    quint64 m_loaded = 0;
+    // The main frame is being loaded again (a reload, no new visit).
+    bool m_reloading = false;
     bool m_refuse = false;
     // The page whose renderer died, while the error page stands in for it.
     QUrl m_crashed;

@@ -77,6 +77,9 @@ public:
     // nothing loads until the page is shown or used.
     virtual void restoreAtRest(const QByteArray &history, const QString &address, const QString &title,
                                qreal zoom) = 0;
+    // Whether the focus is in the page itself, which then sees a key before
+    // its window does.
+    virtual bool hasPageFocus() const;
 
     // Places the view in its window's client area, in twips.
     void Move(const TwipRect &r);
@@ -98,8 +101,20 @@ signals:
     // What sessionHistory() gives may have changed: a navigation, a title,
     // the zoom, or text typed into the page.
     void HistoryChanged();
+    // A page was loaded and shown at URL: not the engine's page for a load
+    // that failed, nor a download, nor the same page loaded again. Title is
+    // the document's own, empty when it declares none.
+    void PageLoaded(const QString &URL, const QString &Title);
+    // The shown document's own title changed after it loaded.
+    void TitleChange(const QString &Text);
+    // A key the page had first and left: it did not use it, nor call
+    // preventDefault() on it.
+    void KeyNotTaken(int KeyCode, Qt::KeyboardModifiers Shift);
 
 protected:
+    // A key that reaches the view and not its page: the engine hands a key
+    // here that the page left.
+    void keyPressEvent(QKeyEvent *event) override;
     // Makes the area where this view's page asks its questions.
     PagePrompts &makePrompts(Dialogs &dialogs);
 

@@ -1,6 +1,7 @@
 #include "browser/ui/frmBrowser.h"
 
 #include "browser/ui/AddressBox.h"
+#include "browser/ui/FavoriteAddedBar.h"
 #include "browser/ui/WebView.h"
 #include "shell/core/Module1.h"
 #include "shell/core/Settings.h"
@@ -55,6 +56,7 @@ frmBrowser::frmBrowser(BrowserHost &host, WebViewFactory &views, QWidget *parent
     buildMenus();
     connectView();
     buildFindBar();
+    buildAddressTools();
     connect(qApp, &QApplication::focusChanged, this, &frmBrowser::onFocusChanged);
     Forms::add(this);
 }
@@ -153,6 +155,9 @@ void frmBrowser::connectView()
     connect(wb, &WebView::DocumentComplete, this, &frmBrowser::wb_DocumentComplete);
     connect(wb, &WebView::NewWindow2, this, &frmBrowser::wb_NewWindow2, Qt::DirectConnection);
     connect(wb, &WebView::NewWindowsRefused, this, &frmBrowser::wb_NewWindowsRefused);
+    connect(wb, &WebView::PageLoaded, this, &frmBrowser::wb_PageLoaded);
+    connect(wb, &WebView::TitleChange, this, &frmBrowser::wb_TitleChange);
+    connect(wb, &WebView::KeyNotTaken, this, &frmBrowser::wb_KeyNotTaken);
 }
 
 frmBrowser::~frmBrowser()
@@ -412,7 +417,12 @@ void frmBrowser::imgFavs_Click()
 
 void frmBrowser::mnuAddFav_Click()
 {
-    AddFavorite(wb->LocationURL(), wb->LocationName());
+    // A page without a title is added under its address: a blank row in the
+    // menu would name nothing.
+    const QString address = wb->LocationURL();
+    const QString title = wb->LocationName().trimmed().isEmpty() ? address : wb->LocationName();
+    if (m_favoritesMenu->add(address, title))
+        favoriteBar->showAdded(address, title);
 }
 
 void frmBrowser::mnuEditFavs_Click()

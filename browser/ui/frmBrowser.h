@@ -12,7 +12,10 @@
 #include <memory>
 
 class AddressBox;
+class AddressCompleter;
+class FavoriteAddedBar;
 class FindBar;
+class HostGuessBar;
 class QAction;
 class QLabel;
 class QMenu;
@@ -106,6 +109,9 @@ public:
     void cmdGo_MouseUp();
     void txtURL_GotFocus();
     void txtURL_EnterPressed();
+    // Opens what the address box gave (typed, chosen from its list, or
+    // completed in it) and hands the focus to the page.
+    void openFromAddressBox(const QString &address);
 
     // What the page view reports.
     void wb_BeforeNavigate2(const QString &URL);
@@ -114,6 +120,9 @@ public:
     void wb_DocumentComplete();
     void wb_NewWindow2(bool &Cancel);
     void wb_NewWindowsRefused(int count);
+    void wb_PageLoaded(const QString &URL, const QString &Title);
+    void wb_TitleChange(const QString &Text);
+    void wb_KeyNotTaken(int KeyCode, Qt::KeyboardModifiers Shift);
 
     // The title bar and the window menu.
     void lblTitle_MouseMove(Qt::MouseButtons Button, const QPoint &globalPos);
@@ -178,6 +187,14 @@ public:
     void zoomOut();
     void zoomReset();
     FindBar *findBar;
+    // Suggestions under the address box; null where the host keeps no history.
+    AddressCompleter *completer = nullptr;
+    // Above the page: a local machine named as one word searched for, and
+    // what Add to Favorites added.
+    HostGuessBar *guessBar;
+    FavoriteAddedBar *favoriteBar;
+    // The page's zoom, shown while it is not 100 %; a click sets it back.
+    QToolButton *cmdZoom;
 
     // The client area: everything inside the sizable border.
     QWidget *client() const { return m_client; }
@@ -201,6 +218,8 @@ private:
     // What Form_Load and loadAtRest share: sizes, the page's pop-up rule,
     // the favorites.
     void loadWindow();
+    void buildAddressTools();
+    void showZoom();
     // The page view in the area the layout gives it, less the find bar.
     void placeView(const TwipRect &area);
     QToolButton *stripButton(const char *name, const char *picture, const TwipRect &at, const QString &toolTip);

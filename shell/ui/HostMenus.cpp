@@ -4,16 +4,40 @@
 
 #include <QMenu>
 #include <QMenuBar>
+#include <QProxyStyle>
+
+namespace {
+// Alt alone reaches the menu bar whatever the desktop style says: Qt leaves
+// it to the style, and the styles of this platform leave it out.
+class AltReachesMenuBar : public QProxyStyle
+{
+public:
+    int styleHint(StyleHint hint, const QStyleOption *option, const QWidget *widget,
+                  QStyleHintReturn *returned) const override
+    {
+        if (hint == SH_MenuBar_AltKeyNavigation)
+            return 1;
+        return QProxyStyle::styleHint(hint, option, widget, returned);
+    }
+};
+} // namespace
 
 namespace HostMenus {
 
 void build(frmMain &host)
 {
     QMenuBar *bar = host.menuBar();
-    host.mnuFile = bar->addMenu(QStringLiteral("File"));
+    auto *style = new AltReachesMenuBar;
+    style->setParent(bar);
+    bar->setStyle(style);
+
+    host.mnuFile = bar->addMenu(QStringLiteral("&File"));
     host.mnuNewWindow = host.mnuFile->addAction(QStringLiteral("&New Window"));
     host.mnuNewWindow->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_N));
     host.mnuDownloads = host.mnuFile->addAction(QStringLiteral("&Downloads..."));
+    // Ctrl+H and Ctrl+M are shown here; the keys themselves go to the page
+    // first (see KeyMap), so they are no shortcuts of the items.
+    host.mnuHistory = host.mnuFile->addAction(QStringLiteral("&History...\tCtrl+H"));
     host.sep2 = host.mnuFile->addSeparator();
     host.mnuQuit = host.mnuFile->addAction(QStringLiteral("&Quit"));
 
@@ -26,8 +50,7 @@ void build(frmMain &host)
     host.mnuInetOptions = host.mnuOptions->addAction(QStringLiteral("&Internet Options..."));
 
     host.mnuWindow = bar->addMenu(QStringLiteral("&Window"));
-    host.mnuMinimizeWindow = host.mnuWindow->addAction(QStringLiteral("Mi&nimize"));
-    host.mnuMinimizeWindow->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_M));
+    host.mnuMinimizeWindow = host.mnuWindow->addAction(QStringLiteral("Mi&nimize\tCtrl+M"));
     host.sep4 = host.mnuWindow->addSeparator();
 
     host.mnuHelp = bar->addMenu(QStringLiteral("&Help"));
@@ -39,6 +62,7 @@ void build(frmMain &host)
 
     QObject::connect(host.mnuNewWindow, &QAction::triggered, &host, &frmMain::mnuNewWindow_Click);
     QObject::connect(host.mnuDownloads, &QAction::triggered, &host, &frmMain::mnuDownloads_Click);
+    QObject::connect(host.mnuHistory, &QAction::triggered, &host, &frmMain::mnuHistory_Click);
     QObject::connect(host.mnuQuit, &QAction::triggered, &host, &frmMain::mnuQuit_Click);
     QObject::connect(host.mnuMarkvault, &QAction::triggered, &host, &frmMain::mnuMarkvault_Click);
     QObject::connect(host.mnuInetOptions, &QAction::triggered, &host, &frmMain::mnuInetOptions_Click);
@@ -53,6 +77,13 @@ void build(frmMain &host)
         host.mnuDisablePopups->setChecked(!host.mnuDisablePopups->isChecked());
         host.mnuDisablePopups_Click();
     });
+}
+
+void open(frmMain &host)
+{
+    // The menu takes the keys while it is open (Left and Right go on to the
+    // other menus); closed, the focus is where it was.
+    host.menuBar()->setActiveAction(host.mnuFile->menuAction());
 }
 
 } // namespace HostMenus

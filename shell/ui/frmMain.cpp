@@ -13,6 +13,7 @@
 #include "shell/core/Module1.h"
 #include "shell/core/Settings.h"
 #include "shell/ui/HostMenus.h"
+#include "shell/ui/HostHistory.h"
 #include "shell/ui/HostWindows.h"
 #include "shell/ui/QuitQuestions.h"
 #include "shell/ui/ReadmeViewer.h"
@@ -68,13 +69,18 @@ frmMain::frmMain(SettingsStore &store, WebViewFactory &views, Dialogs &dialogs, 
     connect(Timer1, &QTimer::timeout, this, &frmMain::Timer1_Timer);
     Timer1->start();
 
-    // Keys pressed in a browser window reach that window before the control
-    // that has the focus; elsewhere in the host only F1 is the program's.
+    // Keys pressed in a browser window go to that window (see KeyMap);
+    // elsewhere in the host these are the program's, as its menus have them.
     m_keys = new KeyMap(this, [this](KeyMap::Command command) {
-        if (command != KeyMap::Command::ReadMe)
-            return false;
-        mnuReadme_Click();
-        return true;
+        QAction *item = command == KeyMap::Command::ReadMe     ? mnuReadme
+                        : command == KeyMap::Command::History  ? mnuHistory
+                        : command == KeyMap::Command::Minimize ? mnuMinimizeWindow
+                                                               : nullptr;
+        if (item)
+            item->trigger();
+        else if (command == KeyMap::Command::MenuBar)
+            openMenuBar();
+        return item || command == KeyMap::Command::MenuBar;
     });
     Forms::add(this);
 
@@ -223,7 +229,7 @@ void frmMain::SB_PanelClick(StatusBarPanel *Panel)
 {
     if (Panel->Index() == 1) {
         Panel->setBevel(StatusBarPanel::Inset);
-        OpenBrowserWindow();
+        OpenBrowserWindow()->focusAddressBox();
     }
 }
 
@@ -239,7 +245,8 @@ void frmMain::Timer1_Timer()
 
 void frmMain::mnuNewWindow_Click()
 {
-    OpenBrowserWindow();
+    // A new window is opened to go somewhere: the address box is ready for it.
+    OpenBrowserWindow()->focusAddressBox();
 }
 
 void frmMain::mnuDownloads_Click()
@@ -249,6 +256,33 @@ void frmMain::mnuDownloads_Click()
     m_downloads->show();
     m_downloads->raise();
     m_downloads->activateWindow();
+}
+
+void frmMain::setHistory(HistoryStore *store)
+{
+    delete m_history;
+    m_history = store ? new HostHistory(*store, *this) : nullptr;
+}
+
+BrowsingHistory *frmMain::history()
+{
+    return m_history ? &m_history->browsing() : nullptr;
+}
+
+void frmMain::showHistory(frmBrowser *from)
+{
+    if (m_history)
+        m_history->show(from);
+}
+
+frmHistory *frmMain::historyWindow() const
+{
+    return m_history ? m_history->window() : nullptr;
+}
+
+void frmMain::mnuHistory_Click()
+{
+    showHistory(nullptr);
 }
 
 void frmMain::mnuQuit_Click()
@@ -309,7 +343,8 @@ void frmMain::mnuMarkvault_Click()
 void frmMain::mnuInetOptions_Click()
 {
     frmBrowser *front = frontWindow();
-    frmInternetOptions options(this, m_store, m_views, m_dialogs, front ? front->currentAddress() : QString());
+    frmInternetOptions options(this, m_store, m_views, m_dialogs, front ? front->currentAddress() : QString(),
+                               m_history ? &m_history->store() : nullptr);
     ModalLoops::exec(options, this);
 }
 
