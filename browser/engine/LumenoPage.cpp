@@ -7,12 +7,12 @@
 #include "browser/engine/TypingScript.h"
 #include "common/ui/ModalLoops.h"
 
+#include <QAction>
 #include <QFileDialog>
 #include <QInputDialog>
 #include <QMessageBox>
 #include <QMimeDatabase>
 #include <QWebEngineFileSystemAccessRequest>
-#include <QWebEngineFullScreenRequest>
 #include <QWebEngineNewWindowRequest>
 #include <QWebEngineRegisterProtocolHandlerRequest>
 #include <QWebEngineView>
@@ -20,6 +20,10 @@
 LumenoPage::LumenoPage(QWebEngineProfile *profile, QtWebView *owner, bool announces, QObject *parent)
     : QWebEnginePage(profile, parent), m_owner(owner), m_announces(announces), m_close(new PageClose(this))
 {
+    // No tabs here, and a new window from the menu would be a pop-up like
+    // any other: counted as one while they are refused.
+    for (WebAction newWindow : {OpenLinkInNewTab, OpenLinkInNewWindow, OpenLinkInNewBackgroundTab})
+        action(newWindow)->setVisible(false);
     connect(this, &QWebEnginePage::newWindowRequested, this,
             [this](QWebEngineNewWindowRequest &request) {
                 // With its view gone, nobody can decide: the window is dropped.
@@ -28,14 +32,12 @@ LumenoPage::LumenoPage(QWebEngineProfile *profile, QtWebView *owner, bool announ
             });
     // Nothing a page asks for may leave it waiting for an answer. A browser
     // window's page asks the user (see PageQuestions); a pop-up outside the
-    // host has nowhere to ask, and is refused.
+    // host has nowhere to ask, and is refused. Full screen is its window's.
     if (!announces) {
         connect(this, &QWebEnginePage::featurePermissionRequested, this,
                 [this](const QUrl &origin, QWebEnginePage::Feature feature) {
                     setFeaturePermission(origin, feature, QWebEnginePage::PermissionDeniedByUser);
                 });
-        connect(this, &QWebEnginePage::fullScreenRequested, this,
-                [](QWebEngineFullScreenRequest request) { request.reject(); });
     }
     connect(this, &QWebEnginePage::fileSystemAccessRequested, this,
             [](QWebEngineFileSystemAccessRequest request) { request.reject(); });
@@ -45,8 +47,10 @@ LumenoPage::LumenoPage(QWebEngineProfile *profile, QtWebView *owner, bool announ
 
 bool LumenoPage::acceptNavigationRequest(const QUrl &url, NavigationType type, bool isMainFrame)
 {
-    if (isMainFrame && m_announces && m_owner)
+    if (isMainFrame && m_announces && m_owner) {
+        m_owner->m_reloading = type == NavigationTypeReload;
         m_owner->announce(url);
+    }
     return QWebEnginePage::acceptNavigationRequest(url, type, isMainFrame);
 }
 

@@ -170,11 +170,11 @@ private slots:
         PopupWindow *popup = nullptr;
         QVERIFY(waitUntil([&] {
             popup = host->findChild<PopupWindow *>();
-            return popup && popup->page()->title() == "unsaved";
+            return popup && popup->popupPage()->title() == "unsaved";
         }));
         popup->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(popup));
-        QVERIFY(typeInto(popup, "note"));
+        QVERIFY(typeInto(popup->view(), "note"));
         answer([](int n) { return n == 2; });
         QPointer<PopupWindow> alive(popup);
         popup->close();
