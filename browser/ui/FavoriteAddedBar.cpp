@@ -10,6 +10,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QToolButton>
+#include <QVBoxLayout>
 
 FavoriteAddedBar::FavoriteAddedBar(Dialogs &dialogs, QWidget *parent)
     : QFrame(parent), txtTitle(new QLineEdit(this)), lblAddress(new QLabel(this)),
@@ -32,14 +33,21 @@ FavoriteAddedBar::FavoriteAddedBar(Dialogs &dialogs, QWidget *parent)
     cmdDismiss->setToolTip(QStringLiteral("Close"));
     cmdDismiss->setAccessibleName(QStringLiteral("Close"));
     cmdDone->setDefault(true);
-    auto *row = new QHBoxLayout(this);
-    row->setContentsMargins(8, 3, 4, 3);
-    row->addWidget(caption);
-    row->addWidget(txtTitle, 2);
-    row->addWidget(lblAddress, 3);
-    row->addWidget(cmdDone);
-    row->addWidget(cmdUndo);
-    row->addWidget(cmdDismiss);
+    // Two rows: a browser window is often narrow, and the title is there to
+    // be read and changed, not squeezed between the buttons.
+    auto *rows = new QVBoxLayout(this);
+    rows->setContentsMargins(8, 3, 4, 3);
+    rows->setSpacing(2);
+    auto *titleRow = new QHBoxLayout;
+    titleRow->addWidget(caption);
+    titleRow->addWidget(txtTitle, 1);
+    titleRow->addWidget(cmdDismiss);
+    auto *addressRow = new QHBoxLayout;
+    addressRow->addWidget(lblAddress, 1);
+    addressRow->addWidget(cmdDone);
+    addressRow->addWidget(cmdUndo);
+    rows->addLayout(titleRow);
+    rows->addLayout(addressRow);
     connect(txtTitle, &QLineEdit::returnPressed, this, &FavoriteAddedBar::done);
     connect(cmdDone, &QPushButton::clicked, this, &FavoriteAddedBar::done);
     connect(cmdUndo, &QPushButton::clicked, this, &FavoriteAddedBar::undo);

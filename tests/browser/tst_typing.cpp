@@ -211,6 +211,9 @@ private slots:
         // A page without a title is added under its address.
         QTRY_COMPARE_WITH_TIMEOUT(bytesOf(favorites), (url("/plain") + "||" + url("/plain") + "\r\n").toUtf8(), 10000);
         QVERIFY(w->favoriteBar->isVisible());
+        // In a window of the default size the title can still be read.
+        QVERIFY(w->favoriteBar->txtTitle->width() > w->favoriteBar->width() / 2);
+        QVERIFY(w->favoriteBar->lblAddress->width() > w->favoriteBar->width() / 3);
         QTest::keyClick(w->favoriteBar->txtTitle, Qt::Key_Escape);
         QVERIFY(w->wb->hasPageFocus());
         const int plainLoads = requestsOf("/plain");
