@@ -73,8 +73,9 @@ def entry_for(binary, flags, env=(), history=None):
     entry["env"].update(e.split("=", 1) for e in env)
     if history:
         # the browsing-data file the program opens at start (Database::defaultPath)
-        entry["setup"] = ('mkdir -p "$XDG_DATA_HOME/Lumeno2/Lumeno2" && cp ' + shlex.quote(history)
-                          + ' "$XDG_DATA_HOME/Lumeno2/Lumeno2/Browsing.sqlite"')
+        # after the home page is set, which the entry's own setup does
+        entry["setup"] = (entry["setup"] + ' && mkdir -p "$XDG_DATA_HOME/Lumeno2/Lumeno2" && cp '
+                          + shlex.quote(history) + ' "$XDG_DATA_HOME/Lumeno2/Lumeno2/Browsing.sqlite"')
     return entry
 
 
