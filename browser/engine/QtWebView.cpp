@@ -3,6 +3,7 @@
 #include "browser/core/SiteAnswers.h"
 #include "browser/engine/CrashNotice.h"
 #include "browser/engine/LumenoPage.h"
+#include "browser/engine/PageAddresses.h"
 #include "browser/engine/PageBusyWatch.h"
 #include "browser/engine/PagePrinter.h"
 #include "browser/engine/PageRest.h"
@@ -193,43 +194,13 @@ void QtWebView::prepareEnvironment()
         qputenv("QT_QUICK_BACKEND", "software");
 }
 
-QString QtWebView::startPage()
-{
-    return QStringLiteral("qrc:/start.html");
-}
-
-bool QtWebView::isOwnPage(const QUrl &url)
-{
-    return url.scheme() == QLatin1String("qrc");
-}
-
-QUrl QtWebView::addressToUrl(const QString &text)
-{
-    if (text.trimmed().isEmpty())
-        return QUrl();
-    return QUrl::fromUserInput(text, QString(), QUrl::AssumeLocalFile);
-}
-
 void QtWebView::GoHome()
 {
     const QString home = m_store.GetSetting(Settings::AppName, Settings::InternetSection,
                                             Settings::KeyHomePage, QString());
-    const QUrl url = addressToUrl(home);
+    const QUrl url = PageAddresses::fromText(home);
     bringPageBack();
-    m_view->load(isHomePage(url) ? url : QUrl(startPage()));
-}
-
-bool QtWebView::isHomePage(const QUrl &url)
-{
-    // Any other scheme (javascript:, data:, about:) would run or show in no
-    // page's context, and the engine leaves an empty page with a history
-    // behind for an address longer than it takes (2 MiB).
-    constexpr qsizetype longestAddress = 2 * 1024 * 1024;
-    if (!url.isValid() || url.toEncoded().size() > longestAddress)
-        return false;
-    const QString scheme = url.scheme();
-    return scheme == QLatin1String("http") || scheme == QLatin1String("https")
-        || scheme == QLatin1String("file") || url == QUrl(startPage());
+    m_view->load(PageAddresses::isHomePage(url) ? url : QUrl(PageAddresses::startPage()));
 }
 
 // Back or forward without such a page is ignored by the engine.
@@ -273,7 +244,7 @@ void QtWebView::onRendererGone(int status)
 
 void QtWebView::Navigate2(const QString &URL)
 {
-    const QUrl url = addressToUrl(URL);
+    const QUrl url = PageAddresses::fromText(URL);
     if (!url.isValid())
         return;
     bringPageBack();
@@ -284,7 +255,7 @@ QString QtWebView::LocationURL() const
 {
     const QUrl url = !m_crashed.isEmpty() ? m_crashed : m_page ? m_page->url() : m_rest->address();
     // Empty is what the home-page setting takes for the start page, too.
-    return isOwnPage(url) ? QString() : url.toString();
+    return PageAddresses::isOwnPage(url) ? QString() : url.toString();
 }
 
 QString QtWebView::LocationName() const
@@ -310,7 +281,7 @@ void QtWebView::announce(const QUrl &url)
     if (url == m_announced)
         return;
     m_announced = url;
-    emit BeforeNavigate2(isOwnPage(url) ? QString() : url.toString());
+    emit BeforeNavigate2(PageAddresses::isOwnPage(url) ? QString() : url.toString());
 }
 
 void QtWebView::emitHistoryState()
@@ -465,7 +436,7 @@ void QtWebView::restoreAtRest(const QByteArray &history, const QString &address,
     // A page made before shows nothing the person chose.
     dropPage();
     m_crashed.clear();
-    const QUrl url = address.isEmpty() ? QUrl(startPage()) : addressToUrl(address);
+    const QUrl url = address.isEmpty() ? QUrl(PageAddresses::startPage()) : PageAddresses::fromText(address);
     m_rest->restAt(history, url, zoom);
     m_documentTitle = title;
     announce(url);

@@ -59,17 +59,6 @@ public:
     // Sets up how the engine runs; call before the application object exists.
     static void prepareEnvironment();
 
-    // The page opened when no home page is set: shipped with the program.
-    static QString startPage();
-    // A page of the program's own resources, whose internal address is shown
-    // to nobody: the address box stays empty on it.
-    static bool isOwnPage(const QUrl &url);
-    // How a typed address is read: "example.org" is a web address, "/tmp/a.html"
-    // a file; an empty or unusable text gives an invalid URL.
-    static QUrl addressToUrl(const QString &text);
-    // Whether an address can be the home page: a web address, a file or the
-    // start page; anything else gives the start page.
-    static bool isHomePage(const QUrl &url);
     // The engine's view and the page's questions; a page let go comes back.
     QWebEngineView *engineView();
     PageQuestions *questions();
