@@ -9,6 +9,7 @@
 #include "support/Files.h"
 #include "browser/ui/frmBrowser.h"
 #include "favorites/core/FavoritesFile.h"
+#include "history/core/HistoryStore.h"
 #include "shell/core/Module1.h"
 #include "shell/ui/StatusBar.h"
 #include "shell/ui/frmMain.h"
@@ -53,6 +54,8 @@ private:
     MemorySettingsStore *store = nullptr;
     FakeDialogs dialogs;
     std::unique_ptr<QtWebViewFactory> views;
+    // Only for the windows that record in it; made before the host.
+    std::unique_ptr<HistoryStore> history;
     std::unique_ptr<frmMain> host;
     frmBrowser *w = nullptr;
 
@@ -82,7 +85,7 @@ private:
     void startHost(bool blocking)
     {
         store->setOption("KillPopups", blocking ? "True" : "False");
-        host = ::startHost(*store, *views, dialogs);
+        host = ::startHost(*store, *views, dialogs, history.get());
         host->resize(900, 700);
         QVERIFY(QTest::qWaitForWindowExposed(host.get()));
         w = host->workspace()->findChild<frmBrowser *>();
@@ -222,6 +225,7 @@ private slots:
     void cleanup()
     {
         host.reset();
+        history.reset();
         for (PopupWindow *p : popups())
             delete p;
     }
@@ -357,6 +361,8 @@ private slots:
 
     void aPopupIsABrowserWindowOfItsOwn()
     {
+        history = std::make_unique<HistoryStore>(favoritesDir.filePath("history.sqlite"));
+        QTRY_VERIFY(history->isLoaded());
         startHost(false);
         QVERIFY(load(*w->wb, url("/opener2")));
         QTRY_COMPARE_WITH_TIMEOUT(popups().size(), 1, 20000);
@@ -401,6 +407,11 @@ private slots:
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_W, Qt::ControlModifier);
         QTRY_VERIFY_WITH_TIMEOUT(gone.isNull(), 10000);
         QCOMPARE(host->browserWindows().size(), 1);
+        // The host's window recorded its page; the pop-up's pages are in no
+        // history of the program's.
+        QTRY_VERIFY_WITH_TIMEOUT(history->index().page(url("/opener2")).has_value(), 10000);
+        QVERIFY(!history->index().page(url("/popup2")).has_value());
+        QVERIFY(!history->index().page(url("/second")).has_value());
     }
 
     void aPopupThatOnlyDownloadsClosesItself()

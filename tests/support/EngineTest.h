@@ -99,11 +99,14 @@ inline std::unique_ptr<QtWebView> newView(WebViewFactory &views, QWidget *parent
 }
 
 // A host on these views, loaded and shown as the program starts it; its first
-// window opens the home page the store names.
-inline std::unique_ptr<frmMain> startHost(SettingsStore &store, WebViewFactory &views, Dialogs &dialogs)
+// window opens the home page the store names. With a history, the windows
+// record in it.
+inline std::unique_ptr<frmMain> startHost(SettingsStore &store, WebViewFactory &views, Dialogs &dialogs,
+                                          HistoryStore *history = nullptr)
 {
     auto host = std::make_unique<frmMain>(store, views, dialogs);
     host->setMarkvaultPath(QString());
+    host->setHistory(history);
     host->Form_Load();
     host->show();
     return host;
