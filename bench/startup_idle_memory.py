@@ -28,10 +28,14 @@ put on a CPU. Configurations are run round-robin (A B C A B C ...).
   python3 bench/startup_idle_memory.py --models    # the process-model comparison
   python3 bench/startup_idle_memory.py --models --sites distinct   # 10 different sites
   python3 bench/startup_idle_memory.py --config 'mine /path/to/lumeno --disable-gpu'
+  python3 bench/startup_idle_memory.py --history FILE --runs 0 --startup-runs 10
+      # each configuration twice, round-robin: with an empty history, and with FILE
+      # (bench_history fills one) as its browsing-data file
 """
 import argparse
 import json
 import os
+import shlex
 import shutil
 import statistics
 import subprocess
@@ -61,12 +65,17 @@ MODELS = [
 ]
 
 
-def entry_for(binary, flags, env=()):
+def entry_for(binary, flags, env=(), history=None):
     with open(os.path.join(HERE, "peer", "browsers.json")) as f:
         entry = dict(json.load(f)["lumeno"])
     entry["cmd"] = [binary]
     entry["env"] = {"QTWEBENGINE_DISABLE_SANDBOX": "1", "QTWEBENGINE_CHROMIUM_FLAGS": flags}
     entry["env"].update(e.split("=", 1) for e in env)
+    if history:
+        # the browsing-data file the program opens at start (Database::defaultPath)
+        # after the home page is set, which the entry's own setup does
+        entry["setup"] = (entry["setup"] + ' && mkdir -p "$XDG_DATA_HOME/Lumeno2/Lumeno2" && cp '
+                          + shlex.quote(history) + ' "$XDG_DATA_HOME/Lumeno2/Lumeno2/Browsing.sqlite"')
     return entry
 
 
@@ -196,7 +205,7 @@ def one_run(h, cfg, args, full):
     name, binary, flags = cfg[:3]
     tok = uuid.uuid4().hex[:12]
     home = h.url(tok, 1) + ("&sites=distinct" if args.sites == "distinct" else "")
-    run = pb.Run(h, entry_for(binary, flags, args.env), [home], "remote")
+    run = pb.Run(h, entry_for(binary, flags, args.env, cfg[4] if len(cfg) > 4 else None), [home], "remote")
     run.token = tok
     res = {"config": name, "kind": "full" if full else "startup", "flags": flags,
            "binary": binary, "sites": args.sites}
@@ -368,6 +377,8 @@ def main():
     ap.add_argument("--keep", action="store_true", help="keep the per-run dirs")
     ap.add_argument("--out", help="write all runs as JSON here")
     ap.add_argument("--md", help="write the summary table here")
+    ap.add_argument("--history", metavar="FILE",
+                    help="each configuration also with FILE as its history (browsing-data file)")
     args = ap.parse_args()
     args.windows = [int(x) for x in args.windows.split(",") if x]
     if args.idle_at is None:
@@ -387,10 +398,15 @@ def main():
         if len(parts) < 2:
             sys.exit(f"--config {c!r}: NAME BIN [FLAGS...]")
         cfgs.append((parts[0], parts[1], " ".join(parts[2:]), ""))
+    if args.history:
+        if not os.path.isfile(args.history):
+            sys.exit(f"{args.history} missing: fill one with build/bench/bench_history 100000 1 FILE")
+        cfgs = [x for c in cfgs for x in ((c[0] + ", empty history",) + tuple(c[1:4]),
+                                          (c[0] + ", history of FILE",) + tuple(c[1:4]) + (args.history,))]
     for c in cfgs:
         if not os.access(c[1], os.X_OK):
             sys.exit(f"{c[1]} missing: run bench/build.sh first")
-    if not shutil.which("xdotool"):
+    if args.runs > 0 and not shutil.which("xdotool"):
         sys.exit("xdotool missing (apt-get install xdotool): it sends Ctrl+N")
 
     plan = ([("warmup", False)] * args.warmup + [("full", True)] * args.runs +

@@ -27,6 +27,8 @@ constexpr TwipRect cmdRefresh{1440, 360, 345, 285};
 constexpr TwipRect lblCaption{1980, 390, 405, 225};
 constexpr TwipRect txtURL{2400, 360, 3705, 255};
 constexpr TwipRect cmdGo{6150, 360, 345, 285};
+// The page's zoom, right of Go, while it is not 100 %.
+constexpr TwipRect cmdZoom{6540, 360, 750, 285};
 // Initial rectangles of the two controls that follow the right edge.
 constexpr TwipRect cmdCloseDesign{0, 30, 255, 225};
 constexpr TwipRect imgFavsDesign{0, 30, 210, 210};

@@ -1,24 +1,29 @@
 #include "browser/engine/LumenoPage.h"
 
 #include "browser/engine/PageBusyWatch.h"
+#include "browser/engine/PageClose.h"
 #include "browser/engine/QtWebView.h"
 #include "browser/engine/RefusalScript.h"
 #include "browser/engine/TypingScript.h"
 #include "common/ui/ModalLoops.h"
 
+#include <QAction>
 #include <QFileDialog>
 #include <QInputDialog>
 #include <QMessageBox>
 #include <QMimeDatabase>
 #include <QWebEngineFileSystemAccessRequest>
-#include <QWebEngineFullScreenRequest>
 #include <QWebEngineNewWindowRequest>
 #include <QWebEngineRegisterProtocolHandlerRequest>
 #include <QWebEngineView>
 
 LumenoPage::LumenoPage(QWebEngineProfile *profile, QtWebView *owner, bool announces, QObject *parent)
-    : QWebEnginePage(profile, parent), m_owner(owner), m_announces(announces)
+    : QWebEnginePage(profile, parent), m_owner(owner), m_announces(announces), m_close(new PageClose(this))
 {
+    // No tabs here, and a new window from the menu would be a pop-up like
+    // any other: counted as one while they are refused.
+    for (WebAction newWindow : {OpenLinkInNewTab, OpenLinkInNewWindow, OpenLinkInNewBackgroundTab})
+        action(newWindow)->setVisible(false);
     connect(this, &QWebEnginePage::newWindowRequested, this,
             [this](QWebEngineNewWindowRequest &request) {
                 // With its view gone, nobody can decide: the window is dropped.
@@ -27,14 +32,12 @@ LumenoPage::LumenoPage(QWebEngineProfile *profile, QtWebView *owner, bool announ
             });
     // Nothing a page asks for may leave it waiting for an answer. A browser
     // window's page asks the user (see PageQuestions); a pop-up outside the
-    // host has nowhere to ask, and is refused.
+    // host has nowhere to ask, and is refused. Full screen is its window's.
     if (!announces) {
         connect(this, &QWebEnginePage::featurePermissionRequested, this,
                 [this](const QUrl &origin, QWebEnginePage::Feature feature) {
                     setFeaturePermission(origin, feature, QWebEnginePage::PermissionDeniedByUser);
                 });
-        connect(this, &QWebEnginePage::fullScreenRequested, this,
-                [](QWebEngineFullScreenRequest request) { request.reject(); });
     }
     connect(this, &QWebEnginePage::fileSystemAccessRequested, this,
             [](QWebEngineFileSystemAccessRequest request) { request.reject(); });
@@ -44,8 +47,10 @@ LumenoPage::LumenoPage(QWebEngineProfile *profile, QtWebView *owner, bool announ
 
 bool LumenoPage::acceptNavigationRequest(const QUrl &url, NavigationType type, bool isMainFrame)
 {
-    if (isMainFrame && m_announces && m_owner)
+    if (isMainFrame && m_announces && m_owner) {
+        m_owner->m_reloading = type == NavigationTypeReload;
         m_owner->announce(url);
+    }
     return QWebEnginePage::acceptNavigationRequest(url, type, isMainFrame);
 }
 
@@ -59,11 +64,16 @@ void LumenoPage::javaScriptConsoleMessage(JavaScriptConsoleMessageLevel level, c
         }
         // Only the view's own page carries the script; a pop-up's cannot report.
         if (m_announces && TypingScript::isReport(message, m_owner->m_token)) {
-            m_owner->m_busy->userTyped();
+            m_owner->userTyped();
             return;
         }
     }
     QWebEnginePage::javaScriptConsoleMessage(level, message, line, source);
+}
+
+void LumenoPage::askToClose(WebView::CloseQuestion question, WebView::CloseAnswer answered)
+{
+    m_close->ask(std::move(question), std::move(answered));
 }
 
 namespace {
@@ -87,6 +97,8 @@ void LumenoPage::javaScriptAlert(const QUrl &, const QString &msg)
 
 bool LumenoPage::javaScriptConfirm(const QUrl &, const QString &msg)
 {
+    if (m_close->isAsking() && PageClose::isLeaveQuestion(msg))
+        return m_close->leaveQuestion();
     // Leaving a page with unsaved work comes here too.
     return showPageBox(this, QStringLiteral("Javascript Confirm - %1"), msg,
                        QMessageBox::Ok | QMessageBox::Cancel)

@@ -2,9 +2,12 @@
 // A page of this program: announces main-frame navigations to its view and
 // routes new-window requests and the refusal reports to it. A pop-up's page
 // belongs to the view that opened it but announces nothing there.
+#include "browser/ui/WebView.h"
+
 #include <QPointer>
 #include <QWebEnginePage>
 
+class PageClose;
 class QtWebView;
 
 class LumenoPage : public QWebEnginePage
@@ -12,6 +15,13 @@ class LumenoPage : public QWebEnginePage
     Q_OBJECT
 public:
     LumenoPage(QWebEngineProfile *profile, QtWebView *owner, bool announces, QObject *parent);
+
+    // Runs the page's beforeunload and tells whether its window may close
+    // (see PageClose); `question` puts the leave question to the person.
+    void askToClose(WebView::CloseQuestion question, WebView::CloseAnswer answered);
+    // How the page's own window.close() reaches its window, and a close
+    // this page agreed to.
+    PageClose *closing() const { return m_close; }
 
 protected:
     bool acceptNavigationRequest(const QUrl &url, NavigationType type, bool isMainFrame) override;
@@ -31,4 +41,5 @@ protected:
 private:
     QPointer<QtWebView> m_owner;
     bool m_announces;
+    PageClose *m_close;
 };

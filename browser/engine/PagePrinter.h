@@ -4,9 +4,12 @@
 // in a message box over the page's window.
 #include <QObject>
 #include <QString>
+#include <functional>
 #include <memory>
 
 class Dialogs;
+class QPageLayout;
+class QPageRanges;
 class QPrinter;
 class QWebEngineView;
 
@@ -17,7 +20,8 @@ public:
     PagePrinter(QWebEngineView *view, Dialogs &dialogs);
     ~PagePrinter() override;
 
-    // Asks for a printer and prints; one job at a time.
+    // Asks for a printer and prints; one job at a time. A printer that is a
+    // PDF file gets the engine's own PDF.
     void print();
     // Writes the page to path; pdfSaved tells how it went.
     void saveAsPdf(const QString &path);
@@ -29,6 +33,8 @@ signals:
 
 private:
     void report(const QString &text);
+    void writePdf(const QString &path, const QPageLayout &layout, const QPageRanges &ranges,
+                  std::function<void(bool ok)> done);
 
     QWebEngineView *m_view;
     Dialogs &m_dialogs;

@@ -82,9 +82,7 @@ void PageRest::letGo()
     // Where the page stood is all that is kept: its history, address and
     // zoom; the engine's page and view go with everything they hold.
     QWebEnginePage *page = m_view.m_page;
-    m_history.clear();
-    QDataStream out(&m_history, QIODevice::WriteOnly);
-    out << *page->history();
+    m_history = historyOf(page);
     m_address = page->url();
     m_zoom = page->zoomFactor();
     m_view.dropPage();
@@ -103,11 +101,42 @@ void PageRest::bringBack()
     m_view.placePage();
     m_view.m_view->show();
     // The same entry of the same history is loaded again.
-    if (!history.isEmpty()) {
-        QDataStream in(history);
-        in >> *page->history();
-    } else if (address.isValid()) {
+    if (loadHistory(page, history))
+        m_view.m_broughtBack = history;
+    else if (address.isValid())
         page->load(address);
-    }
     emit stateChanged();
+}
+
+void PageRest::restAt(const QByteArray &history, const QUrl &address, qreal zoom)
+{
+    if (m_view.m_page)
+        return;
+    m_history = history;
+    m_address = address;
+    m_zoom = zoom;
+    emit stateChanged();
+}
+
+namespace {
+constexpr QDataStream::Version HistoryStreamVersion = QDataStream::Qt_6_4;
+} // namespace
+
+QByteArray PageRest::historyOf(QWebEnginePage *page)
+{
+    QByteArray bytes;
+    QDataStream out(&bytes, QIODevice::WriteOnly);
+    out.setVersion(HistoryStreamVersion);
+    out << *page->history();
+    return bytes;
+}
+
+bool PageRest::loadHistory(QWebEnginePage *page, const QByteArray &history)
+{
+    if (history.isEmpty())
+        return false;
+    QDataStream in(history);
+    in.setVersion(HistoryStreamVersion);
+    in >> *page->history();
+    return in.status() == QDataStream::Ok && page->history()->count() > 0;
 }

@@ -9,6 +9,7 @@
 #include <QByteArray>
 #include <QUrl>
 
+class QWebEnginePage;
 class QtWebView;
 
 class PageRest : public PageResting
@@ -30,6 +31,15 @@ public:
     void bringBack();
     // Forgets what lies behind and ahead of a page let go.
     void forgetHistory() { m_history.clear(); }
+    // A view without a page rests at this history (at `address` when the
+    // history cannot be read), with this zoom, until it is shown or used.
+    void restAt(const QByteArray &history, const QUrl &address, qreal zoom);
+
+    // A page's history as the engine writes it, and back into a page just
+    // made. The stream's version is fixed, so that what one Qt wrote reads
+    // the same in a later one; false when the bytes cannot be read.
+    static QByteArray historyOf(QWebEnginePage *page);
+    static bool loadHistory(QWebEnginePage *page, const QByteArray &history);
 
 private:
     void letGo();

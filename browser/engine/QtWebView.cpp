@@ -1,17 +1,19 @@
 #include "browser/engine/QtWebView.h"
 
 #include "browser/core/SiteAnswers.h"
+#include "browser/engine/CrashNotice.h"
 #include "browser/engine/LumenoPage.h"
+#include "browser/engine/PageAddresses.h"
 #include "browser/engine/PageBusyWatch.h"
 #include "browser/engine/PagePrinter.h"
 #include "browser/engine/PageRest.h"
 #include "browser/engine/PageQuestions.h"
 #include "browser/engine/PopupWindow.h"
-#include "browser/engine/RefusalScript.h"
-#include "browser/engine/TypingScript.h"
+#include "browser/engine/PageScripts.h"
 #include "shell/core/Settings.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCoreApplication>
 #include <QDataStream>
 #include <QIODevice>
@@ -25,7 +27,6 @@
 #include <QWebEnginePage>
 #include <QWebEngineProfile>
 #include <QWebEngineScript>
-#include <QWebEngineScriptCollection>
 #include <QWebEngineView>
 
 #include <malloc.h>
@@ -58,7 +59,17 @@ QtWebView::QtWebView(QWebEngineProfile *profile, SettingsStore &store, Dialogs &
     setFocusPolicy(Qt::StrongFocus);
     m_rest = new PageRest(*this);
     m_busy = new PageBusyWatch(profile, this);
-    makePage();
+    m_stateSettles = new QTimer(this);
+    m_stateSettles->setSingleShot(true);
+    // The engine's renderer hands the page's state over a second after a
+    // change; half a second more, and the text is in it.
+    m_stateSettles->setInterval(1500);
+    connect(m_stateSettles, &QTimer::timeout, this, [this] {
+        m_broughtBack.clear();
+        emit HistoryChanged();
+    });
+    // The engine's page is made when first used: a window brought back at
+    // rest costs nothing until it is seen.
 }
 
 QtWebView::~QtWebView()
@@ -82,18 +93,26 @@ void QtWebView::makePage()
             [this](bool enabled) { emit CommandStateChange(CommandBack, enabled); });
     connect(m_page->action(QWebEnginePage::Forward), &QAction::enabledChanged, this,
             [this](bool enabled) { emit CommandStateChange(CommandForward, enabled); });
-    connect(m_page, &QWebEnginePage::loadStarted, this, [this] { ++m_navigation; });
+    connect(m_page, &QWebEnginePage::loadStarted, this, [this] {
+        ++m_navigation;
+        // Another page than the one brought back: the engine's record is
+        // the one to keep.
+        if (m_stateSettles->isActive())
+            m_broughtBack.clear();
+    });
     connect(m_page, &QWebEnginePage::loadFinished, this, &QtWebView::onLoadFinished);
+    connect(m_page, &QWebEnginePage::titleChanged, this, &QtWebView::onTitleChanged);
     // Fragment and pushState changes only show here.
     connect(m_page, &QWebEnginePage::urlChanged, this, &QtWebView::announce);
+    connect(m_page, &QWebEnginePage::urlChanged, this, &WebView::HistoryChanged);
+    connect(m_page, &QWebEnginePage::titleChanged, this, &WebView::HistoryChanged);
     connect(m_page, &QWebEnginePage::renderProcessTerminated, this,
             [this](QWebEnginePage::RenderProcessTerminationStatus status, int) {
                 onRendererGone(status);
             });
     connect(m_page, &QWebEnginePage::lifecycleStateChanged, m_rest, &PageResting::stateChanged);
     m_busy->watch(m_page);
-    installRefusalScript();
-    installTypingScript();
+    PageScripts::install(m_page, m_token, m_refuse);
 }
 
 void QtWebView::dropPage()
@@ -175,43 +194,13 @@ void QtWebView::prepareEnvironment()
         qputenv("QT_QUICK_BACKEND", "software");
 }
 
-QString QtWebView::startPage()
-{
-    return QStringLiteral("qrc:/start.html");
-}
-
-bool QtWebView::isOwnPage(const QUrl &url)
-{
-    return url.scheme() == QLatin1String("qrc");
-}
-
-QUrl QtWebView::addressToUrl(const QString &text)
-{
-    if (text.trimmed().isEmpty())
-        return QUrl();
-    return QUrl::fromUserInput(text, QString(), QUrl::AssumeLocalFile);
-}
-
 void QtWebView::GoHome()
 {
     const QString home = m_store.GetSetting(Settings::AppName, Settings::InternetSection,
                                             Settings::KeyHomePage, QString());
-    const QUrl url = addressToUrl(home);
+    const QUrl url = PageAddresses::fromText(home);
     bringPageBack();
-    m_view->load(isHomePage(url) ? url : QUrl(startPage()));
-}
-
-bool QtWebView::isHomePage(const QUrl &url)
-{
-    // Any other scheme (javascript:, data:, about:) would run or show in no
-    // page's context, and the engine leaves an empty page with a history
-    // behind for an address longer than it takes (2 MiB).
-    constexpr qsizetype longestAddress = 2 * 1024 * 1024;
-    if (!url.isValid() || url.toEncoded().size() > longestAddress)
-        return false;
-    const QString scheme = url.scheme();
-    return scheme == QLatin1String("http") || scheme == QLatin1String("https")
-        || scheme == QLatin1String("file") || url == QUrl(startPage());
+    m_view->load(PageAddresses::isHomePage(url) ? url : QUrl(PageAddresses::startPage()));
 }
 
 // Back or forward without such a page is ignored by the engine.
@@ -250,25 +239,12 @@ void QtWebView::onRendererGone(int status)
     // A short notice with a way back; never an automatic reload, which could
     // crash again and again.
     m_crashed = m_page->url();
-    // The address is the page's to choose: it goes in as escaped text and as
-    // a double-quoted attribute in which neither kind of quote survives, so
-    // no address can add markup or attributes.
-    const auto escaped = [](const QString &text) {
-        return text.toHtmlEscaped().replace(QLatin1Char('\''), QLatin1String("&#39;"));
-    };
-    m_page->setHtml(QStringLiteral("<!DOCTYPE html><html><head><meta charset=\"utf-8\">"
-                                   "<title>This page stopped</title></head>"
-                                   "<body style=\"font-family:sans-serif;margin:2em\">"
-                                   "<h2>This page stopped working.</h2><p>%1</p>"
-                                   "<p><a href=\"%2\">Load it again</a> or use Refresh.</p>"
-                                   "</body></html>")
-                        .arg(escaped(m_crashed.toString()),
-                             escaped(m_crashed.toString(QUrl::FullyEncoded))));
+    m_page->setHtml(CrashNotice::html(m_crashed));
 }
 
 void QtWebView::Navigate2(const QString &URL)
 {
-    const QUrl url = addressToUrl(URL);
+    const QUrl url = PageAddresses::fromText(URL);
     if (!url.isValid())
         return;
     bringPageBack();
@@ -279,7 +255,7 @@ QString QtWebView::LocationURL() const
 {
     const QUrl url = !m_crashed.isEmpty() ? m_crashed : m_page ? m_page->url() : m_rest->address();
     // Empty is what the home-page setting takes for the start page, too.
-    return isOwnPage(url) ? QString() : url.toString();
+    return PageAddresses::isOwnPage(url) ? QString() : url.toString();
 }
 
 QString QtWebView::LocationName() const
@@ -305,7 +281,7 @@ void QtWebView::announce(const QUrl &url)
     if (url == m_announced)
         return;
     m_announced = url;
-    emit BeforeNavigate2(isOwnPage(url) ? QString() : url.toString());
+    emit BeforeNavigate2(PageAddresses::isOwnPage(url) ? QString() : url.toString());
 }
 
 void QtWebView::emitHistoryState()
@@ -314,8 +290,11 @@ void QtWebView::emitHistoryState()
     emit CommandStateChange(CommandBack, m_page->history()->canGoBack());
 }
 
-void QtWebView::onLoadFinished(bool)
+void QtWebView::onLoadFinished(bool ok)
 {
+    emit HistoryChanged();
+    if (!m_broughtBack.isEmpty() && !m_stateSettles->isActive())
+        m_stateSettles->start();
     // A navigation that turned into a download leaves the page where it was:
     // the address shown goes back to it.
     if (m_crashed.isEmpty() && !m_page->url().isEmpty() && m_page->url() != m_announced)
@@ -325,34 +304,48 @@ void QtWebView::onLoadFinished(bool)
     // loaded again, and the title it had stays.
     if (m_page->lifecycleState() == QWebEnginePage::LifecycleState::Discarded)
         return;
+    // A load that failed shows the engine's own page at the address that
+    // failed; one that became a download shows nothing new.
+    const bool shown = ok && m_crashed.isEmpty() && !m_reloading;
+    m_reloading = false;
     // The engine's title falls back to the address; ask the document itself.
     const quint64 navigation = m_navigation;
     QPointer<QtWebView> self(this);
     m_page->runJavaScript(QStringLiteral("document.title"), QWebEngineScript::ApplicationWorld,
-                          [self, navigation](const QVariant &title) {
+                          [self, navigation, shown](const QVariant &title) {
                               if (!self || self->m_navigation != navigation)
                                   return; // a newer navigation has started
                               self->m_documentTitle = title.toString();
+                              self->m_loaded = navigation;
                               emit self->NavigateComplete2();
                               emit self->DocumentComplete();
+                              if (shown)
+                                  emit self->PageLoaded(self->LocationURL(), self->m_documentTitle);
                           });
 }
 
-void QtWebView::installRefusalScript()
+void QtWebView::onTitleChanged()
 {
-    QWebEngineScriptCollection &scripts = m_page->scripts();
-    for (const QWebEngineScript &old : scripts.find(RefusalScript::name()))
-        scripts.remove(old);
-    QWebEngineScript script;
-    script.setName(RefusalScript::name());
-    script.setInjectionPoint(QWebEngineScript::DocumentCreation);
-    script.setWorldId(QWebEngineScript::MainWorld);
-    // The engine gives no script to an empty frame that a page makes itself
-    // (nor once it is filled by document.write, nor to a javascript: address):
-    // there window.open still reaches the engine, and the window decides.
-    script.setRunsOnSubFrames(true);
-    script.setSourceCode(RefusalScript::source(m_token, m_refuse));
-    scripts.insert(script);
+    // Only a change after the load told the first title; the engine's own
+    // title falls back to the address, so the document is asked again.
+    const quint64 navigation = m_navigation;
+    if (m_loaded != navigation || !m_page)
+        return;
+    QPointer<QtWebView> self(this);
+    m_page->runJavaScript(QStringLiteral("document.title"), QWebEngineScript::ApplicationWorld,
+                          [self, navigation](const QVariant &answer) {
+                              const QString title = answer.toString();
+                              if (!self || self->m_navigation != navigation || title == self->m_documentTitle)
+                                  return;
+                              self->m_documentTitle = title;
+                              emit self->TitleChange(title);
+                          });
+}
+
+bool QtWebView::hasPageFocus() const
+{
+    const QWidget *focus = QApplication::focusWidget();
+    return m_view && focus && (focus == m_view || m_view->isAncestorOf(focus));
 }
 
 void QtWebView::setNewWindowsRefused(bool refused)
@@ -361,27 +354,8 @@ void QtWebView::setNewWindowsRefused(bool refused)
         return;
     m_refuse = refused;
     // A page let go gets the script with the new answer when it comes back.
-    if (!m_page)
-        return;
-    // Documents made from now on start with the new answer; the one shown
-    // is told at once, and passes it on to its frames.
-    installRefusalScript();
-    m_page->runJavaScript(QStringLiteral("window.__lumenoRefuseNewWindows && "
-                                         "window.__lumenoRefuseNewWindows('%1', %2);")
-                              .arg(m_token, refused ? QStringLiteral("true") : QStringLiteral("false")),
-                          QWebEngineScript::MainWorld);
-}
-
-void QtWebView::installTypingScript()
-{
-    QWebEngineScript script;
-    script.setName(TypingScript::name());
-    script.setInjectionPoint(QWebEngineScript::DocumentCreation);
-    // A world of its own: the page can neither see the token nor undo it.
-    script.setWorldId(QWebEngineScript::ApplicationWorld);
-    script.setRunsOnSubFrames(true);
-    script.setSourceCode(TypingScript::source(m_token));
-    m_page->scripts().insert(script);
+    if (m_page)
+        PageScripts::setRefused(m_page, m_token, refused);
 }
 
 void QtWebView::handleNewWindow(QWebEngineNewWindowRequest &request)
@@ -390,7 +364,7 @@ void QtWebView::handleNewWindow(QWebEngineNewWindowRequest &request)
     emit NewWindow2(cancel);
     if (cancel)
         return; // not opened: the engine drops the request
-    auto *popup = new PopupWindow(m_profile, this, window());
+    auto *popup = new PopupWindow(m_profile, this, m_dialogs, window());
     request.openIn(popup->popupPage());
     popup->show();
 }
@@ -428,6 +402,45 @@ void QtWebView::setZoomFactor(qreal factor)
 {
     bringPageBack();
     m_view->setZoomFactor(factor);
+    emit HistoryChanged();
+}
+
+void QtWebView::userTyped()
+{
+    m_busy->userTyped();
+    m_stateSettles->start();
+}
+
+void QtWebView::askToClose(CloseQuestion ask, CloseAnswer answered)
+{
+    // A page at rest holds nothing typed: such a page is never let go.
+    if (!m_page) {
+        answered(true);
+        return;
+    }
+    m_page->askToClose(std::move(ask), std::move(answered));
+}
+
+QByteArray QtWebView::sessionHistory() const
+{
+    if (!m_page)
+        return m_rest->history();
+    // A page brought back holds what was typed before only once the engine
+    // has its state again.
+    return m_broughtBack.isEmpty() ? PageRest::historyOf(m_page) : m_broughtBack;
+}
+
+void QtWebView::restoreAtRest(const QByteArray &history, const QString &address, const QString &title,
+                              qreal zoom)
+{
+    // A page made before shows nothing the person chose.
+    dropPage();
+    m_crashed.clear();
+    const QUrl url = address.isEmpty() ? QUrl(PageAddresses::startPage()) : PageAddresses::fromText(address);
+    m_rest->restAt(history, url, zoom);
+    m_documentTitle = title;
+    announce(url);
+    emit NavigateComplete2();
 }
 
 qreal QtWebView::zoomFactor() const

@@ -18,6 +18,7 @@ class PageBusyWatch;
 class PagePrinter;
 class PageRest;
 class PageQuestions;
+class QTimer;
 class SiteAnswers;
 
 class QtWebView : public WebView
@@ -42,6 +43,7 @@ public:
     QString DocumentTitle() const override;
 
     void setNewWindowsRefused(bool refused) override;
+    bool hasPageFocus() const override;
     void find(const QString &text, bool backward, FindResult done) override;
     void setZoomFactor(qreal factor) override;
     qreal zoomFactor() const override;
@@ -49,21 +51,14 @@ public:
     void SaveAsPdf(const QString &path) override;
     PageResting &resting() override;
     PageBusy &busy() override;
+    void askToClose(CloseQuestion ask, CloseAnswer answered) override;
+    QByteArray sessionHistory() const override;
+    void restoreAtRest(const QByteArray &history, const QString &address, const QString &title,
+                       qreal zoom) override;
 
     // Sets up how the engine runs; call before the application object exists.
     static void prepareEnvironment();
 
-    // The page opened when no home page is set: shipped with the program.
-    static QString startPage();
-    // A page of the program's own resources, whose internal address is shown
-    // to nobody: the address box stays empty on it.
-    static bool isOwnPage(const QUrl &url);
-    // How a typed address is read: "example.org" is a web address, "/tmp/a.html"
-    // a file; an empty or unusable text gives an invalid URL.
-    static QUrl addressToUrl(const QString &text);
-    // Whether an address can be the home page: a web address, a file or the
-    // start page; anything else gives the start page.
-    static bool isHomePage(const QUrl &url);
     // The engine's view and the page's questions; a page let go comes back.
     QWebEngineView *engineView();
     PageQuestions *questions();
@@ -78,12 +73,13 @@ private:
     friend class PageRest;
     void announce(const QUrl &url);
     void onLoadFinished(bool ok);
+    void onTitleChanged();
     void emitHistoryState();
     void handleNewWindow(QWebEngineNewWindowRequest &request);
-    void installRefusalScript();
-    void installTypingScript();
     void onRendererGone(int status);
     bool hasCrashed() const { return !m_crashed.isEmpty(); }
+    // The user typed into the page.
+    void userTyped();
     // The engine's page and view, with what hangs on them, made and dropped.
     void makePage();
     void dropPage();
@@ -100,9 +96,20 @@ private:
     LumenoPage *m_page = nullptr;
     PageRest *m_rest;
     PageBusyWatch *m_busy;
+    // What is typed, or put back into a page brought back, reaches the
+    // engine's record of the page a moment later: then the history is worth
+    // writing again.
+    QTimer *m_stateSettles;
+    // The history a page was brought back at, which stands for it until the
+    // engine's record has settled.
+    QByteArray m_broughtBack;
     QString m_documentTitle;
     QUrl m_announced;
     quint64 m_navigation = 0;
+    // The navigation whose load told its title last.
+    quint64 m_loaded = 0;
+    // The main frame is being loaded again (a reload, no new visit).
+    bool m_reloading = false;
     bool m_refuse = false;
     // The page whose renderer died, while the error page stands in for it.
     QUrl m_crashed;

@@ -1,7 +1,8 @@
 #pragma once
 // The script that tells the program when the user has typed into a page (a
 // form field, a text area, editable content), so that a window holding text
-// not yet sent is never frozen or discarded. The engine's own record of form
+// not yet sent is never frozen or discarded, and so that the session writes
+// the page again with what was typed. The engine's own record of form
 // input is not kept in this version (a page typed into is still recommended
 // for discarding), hence a script of our own.
 #include <QString>

@@ -1,6 +1,7 @@
 #pragma once
 // What a browser window may ask of the window that holds it. The window knows
 // its host through this alone; the host keeps the list of its windows.
+class BrowsingHistory;
 class Dialogs;
 class QWidget;
 class SettingsStore;
@@ -29,6 +30,13 @@ public:
     // Shows the favorites editor over the window, modally; returns once it
     // has closed.
     virtual void editFavorites(frmBrowser *from) = 0;
+    // The history the window records its pages in and its address box
+    // suggests from; null where the program keeps none.
+    virtual BrowsingHistory *history() = 0;
+    // Shows the History window; a page opened from it opens in `from`.
+    virtual void showHistory(frmBrowser *from) = 0;
+    // Opens the host's menu bar for the keyboard (F10).
+    virtual void openMenuBar() = 0;
 
 protected:
     ~BrowserHost() = default;

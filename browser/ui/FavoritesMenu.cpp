@@ -98,13 +98,15 @@ void FavoritesMenu::syncItems()
     m_emptyItem->setVisible(n == 0);
 }
 
-void FavoritesMenu::add(const QString &address, const QString &title)
+bool FavoritesMenu::add(const QString &address, const QString &title)
 {
     QString error;
-    if (!Favorites::AppendFavorite(title, address, &error))
+    const bool added = Favorites::AppendFavorite(title, address, &error);
+    if (!added)
         m_dialogs.message(m_window, QMessageBox::Warning, QStringLiteral("Favorites"), error);
     markStale();
     load();
+    return added;
 }
 
 QString FavoritesMenu::addressAt(int index) const

@@ -27,8 +27,9 @@ public:
     // when the submenu is about to show, so that a large list costs nothing
     // until it is looked at.
     void syncItems();
-    // Adds a line to the file (a failure is told) and reads it again.
-    void add(const QString &address, const QString &title);
+    // Adds a line to the file (a failure is told) and reads it again;
+    // whether it was added.
+    bool add(const QString &address, const QString &title);
     // The address of item `index`, empty for none.
     QString addressAt(int index) const;
 

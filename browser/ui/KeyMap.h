@@ -1,9 +1,17 @@
 #pragma once
 // The program's keys: which key press stands for which command, and the
 // routing that hands a key typed anywhere in the host's window to the
-// browser window it was typed in, before the control that has the focus sees
-// it. Keys typed in another window (a dialog a browser window opened, a
-// viewer) are that window's own.
+// browser window it was typed in. Keys typed in another window (a dialog a
+// browser window opened, a viewer) are that window's own.
+//
+// Two kinds of keys. The keys that protect the person (close, new window,
+// switch window, the address box, quit, help, the menu bar) are the
+// program's: taken before the control that has the focus sees them, the
+// page too. The keys a page may want for itself (find, print, reload, add
+// favorite, zoom, minimize, history) go to the page first when the page has
+// the focus; the engine hands back a key the page did not take (nor called
+// preventDefault() on) and only then does the window act on it. Typed
+// anywhere else in the window, they act at once.
 #include <QObject>
 #include <functional>
 #include <optional>
@@ -30,10 +38,15 @@ public:
         ZoomIn,
         ZoomOut,
         ZoomReset,
+        Minimize,
+        History,
+        MenuBar,
     };
 
     // The command a key press stands for, if any.
     static std::optional<Command> commandFor(int key, Qt::KeyboardModifiers modifiers);
+    // Whether the key is one a page may take before the program acts on it.
+    static bool isPageFirst(int key, Qt::KeyboardModifiers modifiers);
 
     // Watches the keys typed in the window of `host`. A key typed in a
     // browser window goes to that window's Form_KeyDown; elsewhere in the

@@ -4,6 +4,7 @@
 #include "common/ui/Twips.h"
 
 #include <QApplication>
+#include <QKeyEvent>
 
 WebView::WebView(QWidget *parent) : QWidget(parent)
 {
@@ -31,4 +32,16 @@ void WebView::onFocusChanged(QWidget *old, QWidget *now)
     const bool oldInside = old && (old == this || isAncestorOf(old));
     if (nowInside && !oldInside)
         emit GotFocus();
+}
+
+bool WebView::hasPageFocus() const
+{
+    const QWidget *focus = QApplication::focusWidget();
+    return focus && (focus == this || isAncestorOf(focus));
+}
+
+void WebView::keyPressEvent(QKeyEvent *event)
+{
+    emit KeyNotTaken(event->key(), event->modifiers());
+    event->accept();
 }

@@ -5,6 +5,7 @@
 #include "browser/core/Layout.h"
 #include "browser/ui/PageActivity.h"
 
+#include <QByteArray>
 #include <QWidget>
 #include <functional>
 
@@ -59,6 +60,27 @@ public:
     virtual PageResting &resting() = 0;
     virtual PageBusy &busy() = 0;
 
+    // Runs the page's own check before its window closes (beforeunload).
+    // When the page wants the person asked, `ask` runs and gives true for
+    // Leave; `answered` then gets whether the window may close. A page that
+    // does not answer in a second or two (hung, crashed) lets it close; so
+    // does a page at rest, which holds nothing typed.
+    using CloseQuestion = std::function<bool()>;
+    using CloseAnswer = std::function<void(bool mayClose)>;
+    virtual void askToClose(CloseQuestion ask, CloseAnswer answered) = 0;
+    // The page's history with its current entry as the engine writes it
+    // (with form text and scroll position where the page allows), for the
+    // session; empty when the view has shown nothing.
+    virtual QByteArray sessionHistory() const = 0;
+    // Puts the view at rest at a history sessionHistory() gave (at
+    // `address` when it cannot be read), showing `title`, with `zoom`:
+    // nothing loads until the page is shown or used.
+    virtual void restoreAtRest(const QByteArray &history, const QString &address, const QString &title,
+                               qreal zoom) = 0;
+    // Whether the focus is in the page itself, which then sees a key before
+    // its window does.
+    virtual bool hasPageFocus() const;
+
     // Places the view in its window's client area, in twips.
     void Move(const TwipRect &r);
     // Where the page's questions are put to the person, once a view that
@@ -76,8 +98,23 @@ signals:
     // A page refused this many new windows itself (see setNewWindowsRefused).
     void NewWindowsRefused(int count);
     void PdfSaved(const QString &path, bool ok);
+    // What sessionHistory() gives may have changed: a navigation, a title,
+    // the zoom, or text typed into the page.
+    void HistoryChanged();
+    // A page was loaded and shown at URL: not the engine's page for a load
+    // that failed, nor a download, nor the same page loaded again. Title is
+    // the document's own, empty when it declares none.
+    void PageLoaded(const QString &URL, const QString &Title);
+    // The shown document's own title changed after it loaded.
+    void TitleChange(const QString &Text);
+    // A key the page had first and left: it did not use it, nor call
+    // preventDefault() on it.
+    void KeyNotTaken(int KeyCode, Qt::KeyboardModifiers Shift);
 
 protected:
+    // A key that reaches the view and not its page: the engine hands a key
+    // here that the page left.
+    void keyPressEvent(QKeyEvent *event) override;
     // Makes the area where this view's page asks its questions.
     PagePrompts &makePrompts(Dialogs &dialogs);
 

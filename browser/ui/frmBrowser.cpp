@@ -1,6 +1,7 @@
 #include "browser/ui/frmBrowser.h"
 
 #include "browser/ui/AddressBox.h"
+#include "browser/ui/FavoriteAddedBar.h"
 #include "browser/ui/WebView.h"
 #include "shell/core/Module1.h"
 #include "shell/core/Settings.h"
@@ -10,6 +11,7 @@
 #include "common/ui/Twips.h"
 #include "browser/ui/BrowserHost.h"
 #include "browser/ui/TitleBar.h"
+#include "browser/ui/WindowClosing.h"
 
 #include <QApplication>
 #include <QDir>
@@ -41,7 +43,7 @@ frmBrowser::frmBrowser(BrowserHost &host, WebViewFactory &views, QWidget *parent
       mnuPopUp(m_favoritesMenu->popUp), mnuAddFav(m_favoritesMenu->addFavorite),
       mnuEditFavs(m_favoritesMenu->editFavorites), mnuSep1(m_favoritesMenu->separator),
       mnuFavorites(m_favoritesMenu->favorites), mnuFavorite(m_favoritesMenu->items), m_host(host),
-      m_client(new QWidget(this))
+      m_client(new QWidget(this)), m_closing(new WindowClosing(*this, host))
 {
     // The design size, until the load gives the remembered one.
     resize(Layout::toPixels(Settings::DefaultWindowWidth),
@@ -54,59 +56,9 @@ frmBrowser::frmBrowser(BrowserHost &host, WebViewFactory &views, QWidget *parent
     buildMenus();
     connectView();
     buildFindBar();
+    buildAddressTools();
     connect(qApp, &QApplication::focusChanged, this, &frmBrowser::onFocusChanged);
     Forms::add(this);
-}
-
-void frmBrowser::setupPalettes()
-{
-    QPalette frame = palette();
-    frame.setColor(QPalette::Window, QColor(0xC0, 0xC0, 0xC0));
-    frame.setColor(QPalette::Button, QColor(0xC0, 0xC0, 0xC0));
-    frame.setColor(QPalette::Light, Qt::white);
-    frame.setColor(QPalette::Midlight, QColor(0xDF, 0xDF, 0xDF));
-    frame.setColor(QPalette::Dark, QColor(0x80, 0x80, 0x80));
-    frame.setColor(QPalette::Shadow, Qt::black);
-    setPalette(frame);
-
-    QPalette grey = m_client->palette();
-    grey.setColor(QPalette::Window, QColor(0x80, 0x80, 0x80));
-    m_client->setPalette(grey);
-    m_client->setAutoFillBackground(true);
-}
-
-void frmBrowser::buildTitleBar()
-{
-    picStatus = new QWidget(m_client);
-    picStatus->setFocusPolicy(Qt::StrongFocus);
-    picStatus->setPalette(m_client->palette());
-    picStatus->setAutoFillBackground(true);
-    lblTitle = new QLabel(picStatus);
-    lblTitle->setTextFormat(Qt::PlainText);
-    lblTitle->setFont(arial(9.75, true));
-    lblTitle->setAutoFillBackground(true);
-    QPalette title = lblTitle->palette();
-    title.setColor(QPalette::Window, QColor(0x40, 0x40, 0x40));
-    title.setColor(QPalette::WindowText, Qt::white);
-    lblTitle->setPalette(title);
-    lblTitle->setContentsMargins(3, 0, 0, 0);
-
-    cmdClose = new QToolButton(picStatus);
-    cmdClose->setIcon(QIcon(QStringLiteral(":/close.xpm")));
-    cmdClose->setIconSize(QSize(13, 11));
-    cmdClose->setFocusPolicy(Qt::StrongFocus);
-    place(cmdClose, Layout::cmdCloseDesign);
-
-    imgFavs = new QLabel(picStatus);
-    imgFavs->setPixmap(QPixmap(QStringLiteral(":/favs.xpm")));
-    imgFavs->setAlignment(Qt::AlignCenter);
-    place(imgFavs, Layout::imgFavsDesign);
-
-    cmdClose->installEventFilter(this);
-    connect(cmdClose, &QToolButton::clicked, this, &frmBrowser::cmdClose_Click);
-    m_titleBar = new TitleBar(this, lblTitle);
-    imgFavs->installEventFilter(this);
-    picStatus->installEventFilter(this);
 }
 
 void frmBrowser::buildStrip()
@@ -203,6 +155,9 @@ void frmBrowser::connectView()
     connect(wb, &WebView::DocumentComplete, this, &frmBrowser::wb_DocumentComplete);
     connect(wb, &WebView::NewWindow2, this, &frmBrowser::wb_NewWindow2, Qt::DirectConnection);
     connect(wb, &WebView::NewWindowsRefused, this, &frmBrowser::wb_NewWindowsRefused);
+    connect(wb, &WebView::PageLoaded, this, &frmBrowser::wb_PageLoaded);
+    connect(wb, &WebView::TitleChange, this, &frmBrowser::wb_TitleChange);
+    connect(wb, &WebView::KeyNotTaken, this, &frmBrowser::wb_KeyNotTaken);
 }
 
 frmBrowser::~frmBrowser()
@@ -234,6 +189,24 @@ frmBrowser *frmBrowser::containing(QObject *object)
 
 void frmBrowser::Form_Load()
 {
+    loadWindow();
+    wb->GoHome();
+}
+
+void frmBrowser::loadAtRest(const QRect &geometry, const QByteArray &history, const QString &address,
+                            const QString &title, qreal zoom)
+{
+    loadWindow();
+    move(geometry.topLeft());
+    setWidth(Layout::toTwips(geometry.width()));
+    setHeight(Layout::toTwips(geometry.height()));
+    // The size it had is no new choice of the person's.
+    m_loadedSize = size();
+    wb->restoreAtRest(history, address, title, zoom);
+}
+
+void frmBrowser::loadWindow()
+{
     setWidth(WindowWidth);
     setHeight(WindowHeight);
     // Never larger than the workspace: the engine would draw a page of any
@@ -246,7 +219,6 @@ void frmBrowser::Form_Load()
     }
     m_loadedSize = size();
     wb->setNewWindowsRefused(KillPopups);
-    wb->GoHome();
     // Arms the size limit: the user's border drags stop at 135 x 80 pixels.
     m_titleBar->setMinimumDragSize(QSize(Layout::toPixels(Layout::MinWidth), Layout::toPixels(Layout::MinHeight)));
     LoadFavoritesMenu();
@@ -338,8 +310,24 @@ void frmBrowser::cmdClose_MouseUp()
 
 void frmBrowser::cmdClose_Click()
 {
-    m_host.takeFocus();
-    Unload();
+    requestClose();
+}
+
+void frmBrowser::requestClose()
+{
+    if (m_unloaded || m_closing->isAsking())
+        return;
+    askPage([window = QPointer<frmBrowser>(this)](bool mayClose) {
+        if (!window || !mayClose)
+            return;
+        window->m_host.takeFocus();
+        window->Unload();
+    });
+}
+
+void frmBrowser::askPage(std::function<void(bool mayClose)> answered)
+{
+    m_closing->askPage(std::move(answered));
 }
 
 void frmBrowser::mnuClose_Click()
@@ -429,7 +417,12 @@ void frmBrowser::imgFavs_Click()
 
 void frmBrowser::mnuAddFav_Click()
 {
-    AddFavorite(wb->LocationURL(), wb->LocationName());
+    // A page without a title is added under its address: a blank row in the
+    // menu would name nothing.
+    const QString address = wb->LocationURL();
+    const QString title = wb->LocationName().trimmed().isEmpty() ? address : wb->LocationName();
+    if (m_favoritesMenu->add(address, title))
+        favoriteBar->showAdded(address, title);
 }
 
 void frmBrowser::mnuEditFavs_Click()

@@ -6,11 +6,16 @@
 #include "browser/ui/FavoritesMenu.h"
 #include "common/ui/Forms.h"
 
+#include <QPointer>
 #include <QWidget>
+#include <functional>
 #include <memory>
 
 class AddressBox;
+class AddressCompleter;
+class FavoriteAddedBar;
 class FindBar;
+class HostGuessBar;
 class QAction;
 class QLabel;
 class QMenu;
@@ -18,6 +23,7 @@ class QToolButton;
 class TitleBar;
 class WebView;
 class WebViewFactory;
+class WindowClosing;
 class BrowserHost;
 
 class frmBrowser : public QWidget, public LoadedForm
@@ -34,6 +40,11 @@ public:
     static frmBrowser *containing(QObject *object);
 
     void Form_Load();
+    // Loads the window as Form_Load does, but at `geometry` (pixels in the
+    // workspace), with its page at rest at a history the session kept (see
+    // WebView::restoreAtRest) instead of home.
+    void loadAtRest(const QRect &geometry, const QByteArray &history, const QString &address,
+                    const QString &title, qreal zoom);
     void Unload() override;
     // Stores the window's size as its unload does: the size of the next
     // window, where the user changed it.
@@ -79,6 +90,13 @@ public:
     void wb_GotFocus();
     void cmdClose_Click();
     void mnuClose_Click();
+    // Every way of closing the window ends here: it unloads once its page
+    // lets it (see WindowClosing), and stays as it was when the person
+    // chooses to stay.
+    void requestClose();
+    // Asks the page whether the window may go, closing nothing (the host's
+    // Quit asks every window first).
+    void askPage(std::function<void(bool mayClose)> answered);
     void cmdClose_MouseUp();
 
     // The navigation strip.
@@ -91,6 +109,9 @@ public:
     void cmdGo_MouseUp();
     void txtURL_GotFocus();
     void txtURL_EnterPressed();
+    // Opens what the address box gave (typed, chosen from its list, or
+    // completed in it) and hands the focus to the page.
+    void openFromAddressBox(const QString &address);
 
     // What the page view reports.
     void wb_BeforeNavigate2(const QString &URL);
@@ -99,6 +120,9 @@ public:
     void wb_DocumentComplete();
     void wb_NewWindow2(bool &Cancel);
     void wb_NewWindowsRefused(int count);
+    void wb_PageLoaded(const QString &URL, const QString &Title);
+    void wb_TitleChange(const QString &Text);
+    void wb_KeyNotTaken(int KeyCode, Qt::KeyboardModifiers Shift);
 
     // The title bar and the window menu.
     void lblTitle_MouseMove(Qt::MouseButtons Button, const QPoint &globalPos);
@@ -163,9 +187,21 @@ public:
     void zoomOut();
     void zoomReset();
     FindBar *findBar;
+    // Suggestions under the address box; null where the host keeps no history.
+    AddressCompleter *completer = nullptr;
+    // Above the page: a local machine named as one word searched for, and
+    // what Add to Favorites added.
+    HostGuessBar *guessBar;
+    FavoriteAddedBar *favoriteBar;
+    // The page's zoom, shown while it is not 100 %; a click sets it back.
+    QToolButton *cmdZoom;
 
     // The client area: everything inside the sizable border.
     QWidget *client() const { return m_client; }
+    // A bar of the host's along the top of the page (one at a time); it goes
+    // when it is hidden or deleted.
+    void showBar(QWidget *bar);
+    QWidget *bar() const { return m_bar; }
 
 protected:
     void resizeEvent(QResizeEvent *event) override;
@@ -179,6 +215,11 @@ private:
     void buildMenus();
     void connectView();
     void buildFindBar();
+    // What Form_Load and loadAtRest share: sizes, the page's pop-up rule,
+    // the favorites.
+    void loadWindow();
+    void buildAddressTools();
+    void showZoom();
     // The page view in the area the layout gives it, less the find bar.
     void placeView(const TwipRect &area);
     QToolButton *stripButton(const char *name, const char *picture, const TwipRect &at, const QString &toolTip);
@@ -187,6 +228,8 @@ private:
     BrowserHost &m_host;
     QWidget *m_client;
     TitleBar *m_titleBar = nullptr;
+    WindowClosing *m_closing;
+    QPointer<QWidget> m_bar;
     int m_resizeRuns = 0;
     // The size the window had once loaded and fitted to the workspace.
     QSize m_loadedSize;

@@ -1,16 +1,20 @@
-// The keys people expect of a browser window, and its find bar.
+// The keys people expect of a browser window, its find bar, its zoom, and
+// the bars above its page.
 #include "browser/ui/frmBrowser.h"
 
 #include "browser/core/Zoom.h"
 #include "browser/ui/AddressBox.h"
 #include "browser/ui/BrowserHost.h"
+#include "browser/ui/FavoriteAddedBar.h"
 #include "browser/ui/FindBar.h"
+#include "browser/ui/HostGuessBar.h"
 #include "browser/ui/KeyMap.h"
 #include "browser/ui/WebView.h"
 #include "common/ui/Twips.h"
 
 #include <QApplication>
 #include <QLineEdit>
+#include <QToolButton>
 
 void frmBrowser::buildFindBar()
 {
@@ -23,17 +27,42 @@ void frmBrowser::buildFindBar()
     });
 }
 
+void frmBrowser::showBar(QWidget *bar)
+{
+    if (m_bar && m_bar != bar)
+        m_bar->deleteLater();
+    m_bar = bar;
+    bar->setParent(m_client);
+    bar->installEventFilter(this);
+    connect(bar, &QObject::destroyed, this, [this] {
+        if (!m_unloaded)
+            Form_Resize();
+    });
+    bar->show();
+    Form_Resize();
+}
+
 void frmBrowser::placeView(const TwipRect &area)
 {
-    if (findBar->isHidden()) {
-        wb->Move(area);
-        return;
+    // The host's bar, then the window's own bars, sit along the top of the
+    // page's area, the find bar along its bottom, the page between them.
+    QRect room = Twips::toPixels(area);
+    for (QWidget *top : {static_cast<QWidget *>(m_bar.data()), static_cast<QWidget *>(guessBar),
+                         static_cast<QWidget *>(favoriteBar)}) {
+        if (!top || top->isHidden())
+            continue;
+        const int wanted = top->hasHeightForWidth() ? top->heightForWidth(room.width()) : top->sizeHint().height();
+        const int h = qMin(wanted, room.height());
+        top->setGeometry(room.x(), room.y(), room.width(), h);
+        top->raise();
+        room.setTop(room.top() + h);
     }
-    // The bar sits along the bottom of the page's area, the page above it.
-    const QRect full = Twips::toPixels(area);
-    const int bar = qMin(findBar->height(), full.height());
-    findBar->setGeometry(full.x(), full.bottom() + 1 - bar, full.width(), bar);
-    wb->setGeometry(full.x(), full.y(), full.width(), full.height() - bar);
+    if (!findBar->isHidden()) {
+        const int bar = qMin(findBar->height(), room.height());
+        findBar->setGeometry(room.x(), room.bottom() + 1 - bar, room.width(), bar);
+        room.setBottom(room.bottom() - bar);
+    }
+    wb->setGeometry(room);
 }
 
 void frmBrowser::focusAddressBox()
@@ -50,9 +79,39 @@ void frmBrowser::findInPage()
         Form_Resize();
 }
 
-void frmBrowser::zoomIn() { wb->setZoomFactor(Zoom::larger(wb->zoomFactor())); }
-void frmBrowser::zoomOut() { wb->setZoomFactor(Zoom::smaller(wb->zoomFactor())); }
-void frmBrowser::zoomReset() { wb->setZoomFactor(Zoom::Normal); }
+void frmBrowser::zoomIn()
+{
+    wb->setZoomFactor(Zoom::larger(wb->zoomFactor()));
+    showZoom();
+}
+
+void frmBrowser::zoomOut()
+{
+    wb->setZoomFactor(Zoom::smaller(wb->zoomFactor()));
+    showZoom();
+}
+
+void frmBrowser::zoomReset()
+{
+    wb->setZoomFactor(Zoom::Normal);
+    showZoom();
+}
+
+void frmBrowser::showZoom()
+{
+    const int percent = qRound(wb->zoomFactor() * 100);
+    cmdZoom->setText(QStringLiteral("%1 %").arg(percent));
+    cmdZoom->setAccessibleName(QStringLiteral("Zoom %1 %, click for 100 %").arg(percent));
+    cmdZoom->setVisible(percent != 100);
+}
+
+void frmBrowser::wb_KeyNotTaken(int KeyCode, Qt::KeyboardModifiers Shift)
+{
+    // Only the keys the page was given first: the program's own never get
+    // this far, and keys no command has are the page's business.
+    if (KeyMap::isPageFirst(KeyCode, Shift))
+        Form_KeyDown(KeyCode, Shift);
+}
 
 bool frmBrowser::Form_KeyDown(int KeyCode, Qt::KeyboardModifiers Shift)
 {
@@ -80,6 +139,9 @@ bool frmBrowser::Form_KeyDown(int KeyCode, Qt::KeyboardModifiers Shift)
             findBar->close();
             return true;
         }
+        // The bars above the page close themselves.
+        if (guessBar->isAncestorOf(focus) || favoriteBar->isAncestorOf(focus))
+            return false;
         // The page sees Esc too: it may have a use for it. In the address
         // box Esc is the box's own.
         if (focus != txtURL)
@@ -121,6 +183,15 @@ bool frmBrowser::Form_KeyDown(int KeyCode, Qt::KeyboardModifiers Shift)
         return true;
     case KeyMap::Command::ZoomReset:
         zoomReset();
+        return true;
+    case KeyMap::Command::Minimize:
+        Minimize();
+        return true;
+    case KeyMap::Command::History:
+        m_host.showHistory(this);
+        return true;
+    case KeyMap::Command::MenuBar:
+        m_host.openMenuBar();
         return true;
     }
     return false;

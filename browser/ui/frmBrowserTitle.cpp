@@ -1,5 +1,5 @@
-// The drawn title bar and frame, the window menu, and the other ways to the
-// favorites.
+// The drawn title bar with its palettes, the frame, the window menu, and the
+// other ways to the favorites.
 #include "browser/ui/frmBrowser.h"
 
 #include "browser/ui/BrowserHost.h"
@@ -8,6 +8,7 @@
 #include "common/ui/Dialogs.h"
 #include "common/ui/FileDialogs.h"
 #include "common/ui/MenuText.h"
+#include "common/ui/Twips.h"
 
 #include <QApplication>
 #include <QCursor>
@@ -19,6 +20,60 @@
 #include <qdrawutil.h>
 #include <QMouseEvent>
 #include <QToolButton>
+
+using Twips::arial;
+using Twips::place;
+
+void frmBrowser::setupPalettes()
+{
+    QPalette frame = palette();
+    frame.setColor(QPalette::Window, QColor(0xC0, 0xC0, 0xC0));
+    frame.setColor(QPalette::Button, QColor(0xC0, 0xC0, 0xC0));
+    frame.setColor(QPalette::Light, Qt::white);
+    frame.setColor(QPalette::Midlight, QColor(0xDF, 0xDF, 0xDF));
+    frame.setColor(QPalette::Dark, QColor(0x80, 0x80, 0x80));
+    frame.setColor(QPalette::Shadow, Qt::black);
+    setPalette(frame);
+
+    QPalette grey = m_client->palette();
+    grey.setColor(QPalette::Window, QColor(0x80, 0x80, 0x80));
+    m_client->setPalette(grey);
+    m_client->setAutoFillBackground(true);
+}
+
+void frmBrowser::buildTitleBar()
+{
+    picStatus = new QWidget(m_client);
+    picStatus->setFocusPolicy(Qt::StrongFocus);
+    picStatus->setPalette(m_client->palette());
+    picStatus->setAutoFillBackground(true);
+    lblTitle = new QLabel(picStatus);
+    lblTitle->setTextFormat(Qt::PlainText);
+    lblTitle->setFont(arial(9.75, true));
+    lblTitle->setAutoFillBackground(true);
+    QPalette title = lblTitle->palette();
+    title.setColor(QPalette::Window, QColor(0x40, 0x40, 0x40));
+    title.setColor(QPalette::WindowText, Qt::white);
+    lblTitle->setPalette(title);
+    lblTitle->setContentsMargins(3, 0, 0, 0);
+
+    cmdClose = new QToolButton(picStatus);
+    cmdClose->setIcon(QIcon(QStringLiteral(":/close.xpm")));
+    cmdClose->setIconSize(QSize(13, 11));
+    cmdClose->setFocusPolicy(Qt::StrongFocus);
+    place(cmdClose, Layout::cmdCloseDesign);
+
+    imgFavs = new QLabel(picStatus);
+    imgFavs->setPixmap(QPixmap(QStringLiteral(":/favs.xpm")));
+    imgFavs->setAlignment(Qt::AlignCenter);
+    place(imgFavs, Layout::imgFavsDesign);
+
+    cmdClose->installEventFilter(this);
+    connect(cmdClose, &QToolButton::clicked, this, &frmBrowser::cmdClose_Click);
+    m_titleBar = new TitleBar(this, lblTitle);
+    imgFavs->installEventFilter(this);
+    picStatus->installEventFilter(this);
+}
 
 void frmBrowser::lblTitle_MouseMove(Qt::MouseButtons Button, const QPoint &globalPos)
 {
@@ -95,6 +150,9 @@ void frmBrowser::picStatus_MouseUp(Qt::MouseButton Button, const QPoint &pos)
 // The mouse on the strip: the pictures and the caption open their menus.
 bool frmBrowser::eventFilter(QObject *watched, QEvent *event)
 {
+    // The host's bar came or went: the page takes the room.
+    if (watched == m_bar && event->type() == QEvent::HideToParent && !m_unloaded)
+        Form_Resize();
     if ((watched == cmdClose || watched == cmdGo) && event->type() == QEvent::MouseButtonRelease) {
         // The button finishes its click first: taking its focus away while it
         // is down would cancel the click.

@@ -37,6 +37,9 @@ public:
                                        const QString &text, int closeAfterMs, std::function<void()> closed) = 0;
     // A Yes/No question, No by default; true for Yes.
     virtual bool ask(QWidget *parent, const QString &title, const QString &text) = 0;
+    // A page at `address` holds changes that leaving it would lose: "Leave"
+    // (true) or "Stay on page", which is the default.
+    virtual bool askToLeave(QWidget *parent, const QString &address) = 0;
     // A file to read, starting in the folder of `suggested`; empty when cancelled.
     virtual QString openFile(QWidget *parent, const QString &caption, const QString &suggested,
                              const QString &filter) = 0;

@@ -7,6 +7,7 @@
 #include <QCoreApplication>
 #include <QFileDialog>
 #include <QPrintDialog>
+#include <QPushButton>
 #include <QTimer>
 #include <cstdio>
 
@@ -46,6 +47,22 @@ bool SystemDialogs::ask(QWidget *parent, const QString &title, const QString &te
     box.setTextFormat(Qt::PlainText);
     box.setDefaultButton(QMessageBox::No);
     return ModalLoops::exec(box, parent) == QMessageBox::Yes;
+}
+
+bool SystemDialogs::askToLeave(QWidget *parent, const QString &address)
+{
+    QMessageBox box(QMessageBox::Question, QStringLiteral("Leave site?"), QStringLiteral("Leave site?"),
+                    QMessageBox::NoButton, parent);
+    box.setTextFormat(Qt::PlainText);
+    box.setInformativeText(QStringLiteral("Changes you made may not be saved.")
+                           + (address.isEmpty() ? QString() : QStringLiteral("\n\n") + address));
+    QPushButton *leave = box.addButton(QStringLiteral("&Leave"), QMessageBox::AcceptRole);
+    QPushButton *stay = box.addButton(QStringLiteral("&Stay on page"), QMessageBox::RejectRole);
+    // Enter and Esc both keep the page: leaving is a choice made on purpose.
+    box.setDefaultButton(stay);
+    box.setEscapeButton(stay);
+    box.exec();
+    return box.clickedButton() == leave;
 }
 
 QString SystemDialogs::chooseFile(QWidget *parent, bool save, const QString &caption, const QString &suggested,

@@ -10,6 +10,7 @@ public:
     void messageWithoutWaiting(QWidget *parent, QMessageBox::Icon icon, const QString &title, const QString &text,
                                int closeAfterMs, std::function<void()> closed) override;
     bool ask(QWidget *parent, const QString &title, const QString &text) override;
+    bool askToLeave(QWidget *parent, const QString &address) override;
     QString openFile(QWidget *parent, const QString &caption, const QString &suggested,
                      const QString &filter) override;
     QString saveFile(QWidget *parent, const QString &caption, const QString &suggested,

@@ -22,6 +22,11 @@ DownloadRow::DownloadRow(DownloadItem *item, std::function<bool(const QUrl &)> o
 {
     name->setTextFormat(Qt::PlainText);
     status->setTextFormat(Qt::PlainText);
+    // A failure's reason can be long: it wraps rather than push the buttons
+    // out of the row.
+    status->setWordWrap(true);
+    status->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    name->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     QFont bold = name->font();
     bold.setBold(true);
     name->setFont(bold);

@@ -5,6 +5,7 @@
 #include "common/ui/Dialogs.h"
 
 #include <QDesktopServices>
+#include <QEvent>
 #include <QFileInfo>
 #include <QLabel>
 #include <QListWidget>
@@ -26,6 +27,11 @@ frmDownloads::frmDownloads(DownloadList &downloads, Dialogs &dialogs, QWidget *p
     layout->addWidget(list, 1);
     list->setSelectionMode(QAbstractItemView::NoSelection);
     list->setFocusPolicy(Qt::NoFocus);
+    // Rows are as wide as the list and as high as their text needs: a long
+    // failure wraps, and the buttons stay in sight.
+    list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    list->setResizeMode(QListView::Adjust);
+    list->viewport()->installEventFilter(this);
 
     for (DownloadItem *item : downloads.items())
         add(item);
@@ -60,10 +66,29 @@ void frmDownloads::add(DownloadItem *item)
 {
     auto *row = new DownloadRow(item, [this](const QUrl &url) { return m_opener(url); }, m_dialogs, list);
     auto *entry = new QListWidgetItem(list);
-    entry->setSizeHint(row->sizeHint());
     list->setItemWidget(entry, row);
+    fit(entry);
+    connect(item, &DownloadItem::changed, row, [this, entry] { fit(entry); });
     list->scrollToItem(entry);
     empty->hide();
+}
+
+void frmDownloads::fit(QListWidgetItem *entry)
+{
+    QWidget *row = list->itemWidget(entry);
+    const int width = list->viewport()->width();
+    const int height = row->hasHeightForWidth() ? row->heightForWidth(width) : row->sizeHint().height();
+    const QSize size(width, qMax(height, row->minimumSizeHint().height()));
+    if (entry->sizeHint() != size)
+        entry->setSizeHint(size);
+}
+
+bool frmDownloads::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == list->viewport() && event->type() == QEvent::Resize)
+        for (int i = 0; i < list->count(); ++i)
+            fit(list->item(i));
+    return QWidget::eventFilter(watched, event);
 }
 
 void frmDownloads::reportFailure(DownloadItem *item)

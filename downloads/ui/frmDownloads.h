@@ -11,6 +11,7 @@ class DownloadList;
 class DownloadRow;
 class QLabel;
 class QListWidget;
+class QListWidgetItem;
 class QUrl;
 
 class frmDownloads : public QWidget
@@ -28,9 +29,12 @@ public:
 
 protected:
     void showEvent(QShowEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void add(DownloadItem *item);
+    // The row's height for the list's width.
+    void fit(QListWidgetItem *entry);
     void reportFailure(DownloadItem *item);
 
     DownloadList &m_downloads;

@@ -5,8 +5,10 @@
 #include "shell/app/SingleInstance.h"
 #include "shell/core/CommandLine.h"
 #include "shell/core/Settings.h"
+#include "common/core/Database.h"
 #include "common/ui/ModalLoops.h"
 #include "common/ui/SystemDialogs.h"
+#include "history/core/HistoryStore.h"
 #include "shell/ui/frmMain.h"
 
 #include <QApplication>
@@ -69,6 +71,19 @@ void print(FILE *to, const QString &text)
 {
     std::fputs(text.toLocal8Bit().constData(), to);
 }
+
+// What goes wrong with the history file is told over the host; the program
+// goes on, without the history if it must.
+void reportHistoryTrouble(HistoryStore &history, Dialogs &dialogs, QWidget *host)
+{
+    QObject::connect(&history, &HistoryStore::unavailable, host, [&dialogs, host](const QString &reason) {
+        dialogs.message(host, QMessageBox::Warning, QStringLiteral("History"),
+                        QStringLiteral("Lumeno keeps no history in this session: %1").arg(reason));
+    });
+    QObject::connect(&history, &HistoryStore::problem, host, [&dialogs, host](const QString &message) {
+        dialogs.message(host, QMessageBox::Warning, QStringLiteral("History"), message);
+    });
+}
 } // namespace
 
 int runLumeno(int argc, char *argv[], const std::function<void(frmMain &host)> &started)
@@ -130,8 +145,13 @@ int runLumeno(int argc, char *argv[], const std::function<void(frmMain &host)> &
     int rc = 0;
     {
         SystemDialogs dialogs;
+        // The pages every browser window visits; read on a thread of its own,
+        // so the windows open without waiting for it.
+        HistoryStore history(Database::defaultPath());
         QtWebViewFactory views(profile, store, dialogs);
         frmMain host(store, views, dialogs);
+        host.setHistory(&history);
+        reportHistoryTrouble(history, dialogs, &host);
         // The user's Quit has unloaded every form already: the loops still
         // running (a dialog's) end, and so does the program.
         QObject::connect(&host, &frmMain::unloaded, &app, [] { QCoreApplication::exit(0); },

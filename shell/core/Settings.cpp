@@ -1,5 +1,7 @@
 #include "shell/core/Settings.h"
 
+#include "history/core/AddressInput.h"
+
 #include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
@@ -153,6 +155,12 @@ qint32 readSize(SettingsStore &store, const QString &key, qint32 defaultValue)
 void saveInteger(SettingsStore &store, const QString &key, qint32 value)
 {
     store.SaveSetting(AppName, OptionsSection, key, integerToText(value));
+}
+
+QString searchAddress(SettingsStore &store)
+{
+    const QString stored = store.GetSetting(AppName, InternetSection, KeySearchAddress, QString());
+    return AddressInput::isSearchTemplate(stored) ? stored : AddressInput::defaultSearchTemplate();
 }
 
 } // namespace Settings

@@ -91,6 +91,9 @@ inline const QString KeyWindowHeight = QStringLiteral("WindowHeight");
 inline const QString KeyMainWindowWidth = QStringLiteral("MainWindowWidth");
 inline const QString KeyMainWindowHeight = QStringLiteral("MainWindowHeight");
 inline const QString KeyHomePage = QStringLiteral("HomePage");
+// Where words typed in the address box are searched: a web address with
+// "%s" where the words go.
+inline const QString KeySearchAddress = QStringLiteral("SearchAddress");
 
 constexpr qint32 DefaultWindowWidth = 6645;
 constexpr qint32 DefaultWindowHeight = 4440;
@@ -117,5 +120,9 @@ qint32 textToSize(const QString &text, qint32 defaultValue);
 qint32 readSize(SettingsStore &store, const QString &key, qint32 defaultValue);
 // Stores an integer in the Options section of the program's own store.
 void saveInteger(SettingsStore &store, const QString &key, qint32 value);
+
+// The search address of the Internet section; the default where none is
+// set or the one set is no search address.
+QString searchAddress(SettingsStore &store);
 
 } // namespace Settings

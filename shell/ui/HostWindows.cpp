@@ -50,6 +50,18 @@ frmBrowser *HostWindows::front() const
     return nullptr;
 }
 
+QList<frmBrowser *> HostWindows::frontFirst() const
+{
+    QList<frmBrowser *> seen, minimized;
+    const QObjectList &stack = m_workspace->children();
+    for (auto it = stack.crbegin(); it != stack.crend(); ++it) {
+        auto *window = qobject_cast<frmBrowser *>(*it);
+        if (window && list().contains(window))
+            (window->isMinimizedInHost() ? minimized : seen) << window;
+    }
+    return seen + minimized;
+}
+
 void HostWindows::switchFrom(frmBrowser *from, int step) const
 {
     const QList<frmBrowser *> windows = list();

@@ -30,6 +30,8 @@ public:
 
     // The window drawn above all others that can be seen, if any.
     frmBrowser *front() const;
+    // Every window, from the top of the stack down; minimized ones last.
+    QList<frmBrowser *> frontFirst() const;
     // Brings the next (step 1) or previous (-1) window forward, round at
     // the ends.
     void switchFrom(frmBrowser *from, int step) const;

@@ -2,6 +2,8 @@
 
 #include "browser/ui/WebView.h"
 #include "common/ui/Dialogs.h"
+#include "history/core/AddressInput.h"
+#include "history/core/HistoryStore.h"
 #include "shell/core/Settings.h"
 
 #include <QCheckBox>
@@ -14,8 +16,9 @@
 #include <QVBoxLayout>
 
 frmInternetOptions::frmInternetOptions(QWidget *owner, SettingsStore &store, WebViewFactory &views, Dialogs &dialogs,
-                                       const QString &currentPage)
-    : QDialog(owner), m_store(store), m_views(views), m_dialogs(dialogs), m_currentPage(currentPage)
+                                       const QString &currentPage, HistoryStore *history)
+    : QDialog(owner), m_store(store), m_views(views), m_dialogs(dialogs), m_currentPage(currentPage),
+      m_history(history)
 {
     setWindowTitle(QStringLiteral("Internet Options"));
     setWindowModality(Qt::ApplicationModal);
@@ -44,6 +47,15 @@ frmInternetOptions::frmInternetOptions(QWidget *owner, SettingsStore &store, Web
     useRow->addWidget(cmdUseBlank);
     homeRows->addLayout(useRow);
 
+    auto *search = new QGroupBox(QStringLiteral("Search from the address box"), this);
+    txtSearch = new QLineEdit(Settings::searchAddress(m_store), search);
+    txtSearch->setToolTip(QStringLiteral("A web address with %s where the words typed go"));
+    auto *searchRow = new QHBoxLayout(search);
+    auto *searchLabel = new QLabel(QStringLiteral("&Search address:"), search);
+    searchLabel->setBuddy(txtSearch);
+    searchRow->addWidget(searchLabel);
+    searchRow->addWidget(txtSearch, 1);
+
     auto *data = new QGroupBox(QStringLiteral("Browsing data"), this);
     chkHistory = new QCheckBox(QStringLiteral("Browsing &history"), data);
     chkCookies = new QCheckBox(QStringLiteral("C&ookies"), data);
@@ -69,6 +81,7 @@ frmInternetOptions::frmInternetOptions(QWidget *owner, SettingsStore &store, Web
 
     auto *all = new QVBoxLayout(this);
     all->addWidget(home);
+    all->addWidget(search);
     all->addWidget(data);
     all->addLayout(buttons);
     setFixedSize(sizeHint());
@@ -98,14 +111,32 @@ void frmInternetOptions::cmdUseBlank_Click()
 
 void frmInternetOptions::cmdClear_Click()
 {
-    const QStringList done = m_views.clearBrowsingData(chkHistory->isChecked(), chkCookies->isChecked(),
-                                                       chkCache->isChecked(), chkStorage->isChecked());
+    QStringList done = m_views.clearBrowsingData(chkHistory->isChecked(), chkCookies->isChecked(),
+                                                 chkCache->isChecked(), chkStorage->isChecked());
+    if (chkHistory->isChecked() && m_history) {
+        m_history->clear();
+        done.prepend(QStringLiteral("The history of the pages visited was cleared."));
+    }
     m_dialogs.message(this, QMessageBox::Information, QStringLiteral("Internet Options"),
                       done.isEmpty() ? QStringLiteral("Nothing was selected to clear.") : done.join('\n'));
 }
 
 void frmInternetOptions::cmdOK_Click()
 {
+    // A search address that is none would send the words typed nowhere, or
+    // run them: it is said so, and nothing is stored until it is mended.
+    const QString searchAddress = txtSearch->text().trimmed();
+    if (!searchAddress.isEmpty() && !AddressInput::isSearchTemplate(searchAddress)) {
+        m_dialogs.message(this, QMessageBox::Warning, QStringLiteral("Internet Options"),
+                          QStringLiteral("The search address must be a web address (http or https) with %s "
+                                         "where the words go, such as %1")
+                              .arg(AddressInput::defaultSearchTemplate()));
+        txtSearch->setFocus(Qt::OtherFocusReason);
+        return;
+    }
+    // Empty gives the default again; an unchanged one is not written.
+    if (searchAddress != Settings::searchAddress(m_store))
+        m_store.SaveSetting(Settings::AppName, Settings::InternetSection, Settings::KeySearchAddress, searchAddress);
     m_store.SaveSetting(Settings::AppName, Settings::InternetSection, Settings::KeyHomePage,
                         txtHomePage->text().trimmed());
     accept();

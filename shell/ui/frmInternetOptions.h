@@ -1,9 +1,11 @@
 #pragma once
 // The program's own Internet Options: the home page every window starts on,
-// and clearing what the engine keeps of the user's browsing.
+// the search address the address box sends words to, and clearing what the
+// program and the engine keep of the user's browsing.
 #include <QDialog>
 
 class Dialogs;
+class HistoryStore;
 class QCheckBox;
 class QLineEdit;
 class QPushButton;
@@ -14,8 +16,10 @@ class frmInternetOptions : public QDialog
 {
     Q_OBJECT
 public:
+    // history: the pages visited, cleared with the browsing history; none
+    // where the program keeps none.
     frmInternetOptions(QWidget *owner, SettingsStore &store, WebViewFactory &views, Dialogs &dialogs,
-                       const QString &currentPage);
+                       const QString &currentPage, HistoryStore *history = nullptr);
 
     void cmdUseCurrent_Click();
     void cmdUseDefault_Click();
@@ -24,6 +28,7 @@ public:
     void cmdOK_Click();
 
     QLineEdit *txtHomePage;
+    QLineEdit *txtSearch;
     QPushButton *cmdUseCurrent;
     QPushButton *cmdUseDefault;
     QPushButton *cmdUseBlank;
@@ -40,4 +45,5 @@ private:
     WebViewFactory &m_views;
     Dialogs &m_dialogs;
     QString m_currentPage;
+    HistoryStore *m_history;
 };

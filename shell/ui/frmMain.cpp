@@ -12,7 +12,10 @@
 #include "favorites/ui/frmEditFavs.h"
 #include "shell/core/Module1.h"
 #include "shell/core/Settings.h"
+#include "shell/ui/HostMenus.h"
+#include "shell/ui/HostHistory.h"
 #include "shell/ui/HostWindows.h"
+#include "shell/ui/QuitQuestions.h"
 #include "shell/ui/ReadmeViewer.h"
 #include "shell/ui/SaveFailureReport.h"
 #include "shell/ui/ScreenFit.h"
@@ -54,10 +57,11 @@ frmMain::frmMain(SettingsStore &store, WebViewFactory &views, Dialogs &dialogs, 
     setCentralWidget(m_workspace);
     setStatusBar(SB);
     m_sight = new WorkspaceSight(this, m_workspace, this);
-    buildMenus();
+    HostMenus::build(*this);
     if (DownloadList *downloads = views.downloads())
         m_downloads = new frmDownloads(*downloads, m_dialogs, this);
     mnuDownloads->setVisible(m_downloads != nullptr);
+    m_quit = new QuitQuestions(this, m_dialogs, m_downloads ? views.downloads() : nullptr);
 
     connect(SB, &StatusBar::PanelClick, this, &frmMain::SB_PanelClick);
     connect(SB, &StatusBar::MouseUp, this, &frmMain::SB_MouseUp);
@@ -65,13 +69,18 @@ frmMain::frmMain(SettingsStore &store, WebViewFactory &views, Dialogs &dialogs, 
     connect(Timer1, &QTimer::timeout, this, &frmMain::Timer1_Timer);
     Timer1->start();
 
-    // Keys pressed in a browser window reach that window before the control
-    // that has the focus; elsewhere in the host only F1 is the program's.
+    // Keys pressed in a browser window go to that window (see KeyMap);
+    // elsewhere in the host these are the program's, as its menus have them.
     m_keys = new KeyMap(this, [this](KeyMap::Command command) {
-        if (command != KeyMap::Command::ReadMe)
-            return false;
-        mnuReadme_Click();
-        return true;
+        QAction *item = command == KeyMap::Command::ReadMe     ? mnuReadme
+                        : command == KeyMap::Command::History  ? mnuHistory
+                        : command == KeyMap::Command::Minimize ? mnuMinimizeWindow
+                                                               : nullptr;
+        if (item)
+            item->trigger();
+        else if (command == KeyMap::Command::MenuBar)
+            openMenuBar();
+        return item || command == KeyMap::Command::MenuBar;
     });
     Forms::add(this);
 
@@ -85,54 +94,6 @@ frmMain::~frmMain()
         if (form->formWidget() && isAncestorOf(form->formWidget()))
             Forms::remove(form);
     }
-}
-
-void frmMain::buildMenus()
-{
-    QMenuBar *bar = menuBar();
-    mnuFile = bar->addMenu(QStringLiteral("File"));
-    mnuNewWindow = mnuFile->addAction(QStringLiteral("&New Window"));
-    mnuNewWindow->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_N));
-    mnuDownloads = mnuFile->addAction(QStringLiteral("&Downloads..."));
-    sep2 = mnuFile->addSeparator();
-    mnuQuit = mnuFile->addAction(QStringLiteral("&Quit"));
-
-    mnuOptions = bar->addMenu(QStringLiteral("&Options"));
-    mnuDisablePopups = mnuOptions->addAction(QStringLiteral("&Disable Popups"));
-    mnuDisablePopups->setCheckable(true);
-    mnuMarkvault = mnuOptions->addAction(QStringLiteral("Open Markvault"));
-    mnuMarkvault->setVisible(false);
-    sep1 = mnuOptions->addSeparator();
-    mnuInetOptions = mnuOptions->addAction(QStringLiteral("&Internet Options..."));
-
-    mnuWindow = bar->addMenu(QStringLiteral("&Window"));
-    mnuMinimizeWindow = mnuWindow->addAction(QStringLiteral("Mi&nimize"));
-    mnuMinimizeWindow->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_M));
-    sep4 = mnuWindow->addSeparator();
-
-    mnuHelp = bar->addMenu(QStringLiteral("&Help"));
-    // F1 is shown here; the key itself is handled with the other window keys.
-    mnuReadme = mnuHelp->addAction(QStringLiteral("&Read Me\tF1"));
-    mnuWebSupport = mnuHelp->addAction(QStringLiteral("&Web Support..."));
-    sep3 = mnuHelp->addSeparator();
-    mnuAbout = mnuHelp->addAction(QStringLiteral("&About"));
-
-    connect(mnuNewWindow, &QAction::triggered, this, &frmMain::mnuNewWindow_Click);
-    connect(mnuDownloads, &QAction::triggered, this, &frmMain::mnuDownloads_Click);
-    connect(mnuQuit, &QAction::triggered, this, &frmMain::mnuQuit_Click);
-    connect(mnuMarkvault, &QAction::triggered, this, &frmMain::mnuMarkvault_Click);
-    connect(mnuInetOptions, &QAction::triggered, this, &frmMain::mnuInetOptions_Click);
-    connect(mnuReadme, &QAction::triggered, this, &frmMain::mnuReadme_Click);
-    connect(mnuWebSupport, &QAction::triggered, this, &frmMain::mnuWebSupport_Click);
-    connect(mnuAbout, &QAction::triggered, this, &frmMain::mnuAbout_Click);
-    connect(mnuMinimizeWindow, &QAction::triggered, this, &frmMain::mnuMinimizeWindow_Click);
-    connect(mnuWindow, &QMenu::aboutToShow, this, &frmMain::mnuWindow_AboutToShow);
-    // The action checks itself before it reports the trigger; the handler
-    // does the inverting, as the command is defined.
-    connect(mnuDisablePopups, &QAction::triggered, this, [this] {
-        mnuDisablePopups->setChecked(!mnuDisablePopups->isChecked());
-        mnuDisablePopups_Click();
-    });
 }
 
 void frmMain::Form_Load(const QStringList &addresses)
@@ -268,7 +229,7 @@ void frmMain::SB_PanelClick(StatusBarPanel *Panel)
 {
     if (Panel->Index() == 1) {
         Panel->setBevel(StatusBarPanel::Inset);
-        OpenBrowserWindow();
+        OpenBrowserWindow()->focusAddressBox();
     }
 }
 
@@ -284,7 +245,8 @@ void frmMain::Timer1_Timer()
 
 void frmMain::mnuNewWindow_Click()
 {
-    OpenBrowserWindow();
+    // A new window is opened to go somewhere: the address box is ready for it.
+    OpenBrowserWindow()->focusAddressBox();
 }
 
 void frmMain::mnuDownloads_Click()
@@ -294,6 +256,33 @@ void frmMain::mnuDownloads_Click()
     m_downloads->show();
     m_downloads->raise();
     m_downloads->activateWindow();
+}
+
+void frmMain::setHistory(HistoryStore *store)
+{
+    delete m_history;
+    m_history = store ? new HostHistory(*store, *this) : nullptr;
+}
+
+BrowsingHistory *frmMain::history()
+{
+    return m_history ? &m_history->browsing() : nullptr;
+}
+
+void frmMain::showHistory(frmBrowser *from)
+{
+    if (m_history)
+        m_history->show(from);
+}
+
+frmHistory *frmMain::historyWindow() const
+{
+    return m_history ? m_history->window() : nullptr;
+}
+
+void frmMain::mnuHistory_Click()
+{
+    showHistory(nullptr);
 }
 
 void frmMain::mnuQuit_Click()
@@ -354,7 +343,8 @@ void frmMain::mnuMarkvault_Click()
 void frmMain::mnuInetOptions_Click()
 {
     frmBrowser *front = frontWindow();
-    frmInternetOptions options(this, m_store, m_views, m_dialogs, front ? front->currentAddress() : QString());
+    frmInternetOptions options(this, m_store, m_views, m_dialogs, front ? front->currentAddress() : QString(),
+                               m_history ? &m_history->store() : nullptr);
     ModalLoops::exec(options, this);
 }
 
@@ -385,21 +375,14 @@ void frmMain::mnuAbout_Click()
 
 void frmMain::closeEvent(QCloseEvent *event)
 {
-    // Running downloads would be lost with the program: the user says first.
-    if (!m_unloaded && m_downloads) {
-        DownloadList *downloads = m_views.downloads();
-        const int running = downloads ? downloads->runningCount() : 0;
-        if (running > 0) {
-            const QString text = running == 1
-                                     ? QStringLiteral("A download is still running. Quit and cancel it?")
-                                     : QStringLiteral("%1 downloads are still running. Quit and cancel them?")
-                                           .arg(running);
-            if (!m_dialogs.ask(this, QStringLiteral("Quit Lumeno"), text)) {
-                event->ignore();
-                return;
-            }
-            downloads->cancelAll();
-        }
+    // Every page, and the downloads, are asked before anything goes.
+    if (!m_unloaded && !std::exchange(m_quitAgreed, false)
+        && m_quit->ask(m_windows.frontFirst(), [this] {
+               m_quitAgreed = true;
+               close();
+           }) != QuitQuestions::Outcome::Agreed) {
+        event->ignore();
+        return;
     }
     Unload();
     event->accept();

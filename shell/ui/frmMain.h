@@ -4,6 +4,7 @@
 // counts and the clock.
 #include "browser/ui/BrowserHost.h"
 #include "common/ui/Forms.h"
+#include "shell/ui/HostMenus.h"
 #include "shell/ui/HostWindows.h"
 
 #include <QList>
@@ -13,10 +14,13 @@
 #include <memory>
 
 class Dialogs;
+class HistoryStore;
+class HostHistory;
 class KeyMap;
 class SaveFailureReport;
 class QAction;
 class QMenu;
+class QuitQuestions;
 class QTimer;
 class SettingsStore;
 class StatusBar;
@@ -25,6 +29,7 @@ class WebViewFactory;
 class WorkspaceSight;
 class frmBrowser;
 class frmDownloads;
+class frmHistory;
 
 class frmMain : public QMainWindow, public LoadedForm, public BrowserHost
 {
@@ -84,6 +89,14 @@ public:
     void takeFocus() override { setFocus(Qt::OtherFocusReason); }
     void switchWindow(frmBrowser *from, int step) override;
     void editFavorites(frmBrowser *from) override;
+    // The history every browser window records in, before Form_Load; without
+    // it the windows keep none and suggest nothing.
+    void setHistory(HistoryStore *store);
+    BrowsingHistory *history() override;
+    void showHistory(frmBrowser *from) override;
+    void openMenuBar() override { HostMenus::open(*this); }
+    // Null without a history or until first shown.
+    frmHistory *historyWindow() const;
     // Where the bookmark manager is looked for at start-up.
     void setMarkvaultPath(const QString &path) { m_markvaultPath = path; }
 
@@ -93,6 +106,7 @@ public:
     QMenu *mnuFile;
     QAction *mnuNewWindow;
     QAction *mnuDownloads;
+    QAction *mnuHistory;
     QAction *sep2;
     QAction *mnuQuit;
     QMenu *mnuOptions;
@@ -117,6 +131,7 @@ public:
 
     void mnuNewWindow_Click();
     void mnuDownloads_Click();
+    void mnuHistory_Click();
     void mnuQuit_Click();
     void mnuDisablePopups_Click();
     void mnuMarkvault_Click();
@@ -146,7 +161,6 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
-    void buildMenus();
     void storeHostSize();
     // OpenWindows is the size of the list, and the panel shows it.
     void windowsChanged();
@@ -163,9 +177,13 @@ private:
     // The downloads of this run, when the views can download.
     frmDownloads *m_downloads = nullptr;
     WorkspaceSight *m_sight;
+    HostHistory *m_history = nullptr;
     KeyMap *m_keys;
     bool m_unloaded = false;
     std::unique_ptr<SaveFailureReport> m_saveFailures;
+    QuitQuestions *m_quit;
+    // Every page let go and the downloads may go: the next close is Quit.
+    bool m_quitAgreed = false;
     // The size the host had once its stored size was fitted to the screen.
     QSize m_loadedSize;
 };

@@ -227,8 +227,9 @@ private slots:
         QCOMPARE(OpenWindows, 2);
         frmBrowser *b = qobject_cast<frmBrowser *>(host->workspace()->children().last());
         QVERIFY(b && b != w);
-        // The new window has the focus, on its page.
-        QVERIFY(b->wb->hasFocus());
+        // The new window has the focus, in its address box, all selected.
+        QCOMPARE(QApplication::focusWidget(), b->txtURL);
+        QCOMPARE(b->txtURL->selectedText(), b->txtURL->text());
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_N, Qt::ControlModifier);
         QCOMPARE(OpenWindows, 3);
     }

@@ -52,46 +52,72 @@ private slots:
         QTest::newRow("home") << "cmdGoHome" << "GoHome" << true;
         QTest::newRow("refresh") << "cmdRefresh" << "Refresh" << true;
         QTest::newRow("stop") << "cmdStop" << "Stop" << false;
-        QTest::newRow("go") << "cmdGo" << "Navigate2: typed " << true;
+        QTest::newRow("go") << "cmdGo" << "Navigate2:http://typed.example" << false;
     }
     void buttonsActAndMoveTheFocus()
     {
         QFETCH(QString, button);
         QFETCH(QString, call);
         QFETCH(bool, focusOnStrip);
-        w->txtURL->setText(" typed ");
+        w->txtURL->setText(" typed.example ");
         auto *b = w->picStatus->findChild<QToolButton *>(button);
         QVERIFY(b);
         QTest::mouseClick(b, Qt::LeftButton);
         QCOMPARE(view->calls, QStringList{call});
-        QCOMPARE(QApplication::focusWidget(), focusOnStrip ? w->picStatus : static_cast<QWidget *>(b));
+        // Go hands the focus to the page it opens.
+        QWidget *expected = focusOnStrip ? w->picStatus : button == "cmdGo" ? view : static_cast<QWidget *>(b);
+        QCOMPARE(QApplication::focusWidget(), expected);
     }
 
-    void goByKeyboardLeavesTheFocusOnGo()
+    void goByKeyboardGivesThePageTheFocus()
     {
-        w->txtURL->setText("x");
+        w->txtURL->setText("x.example");
         w->cmdGo->setFocus(Qt::TabFocusReason);
         QTest::keyClick(w->cmdGo, Qt::Key_Space);
-        QCOMPARE(view->calls, QStringList{"Navigate2:x"});
+        QCOMPARE(view->calls, QStringList{"Navigate2:http://x.example"});
+        QCOMPARE(QApplication::focusWidget(), view);
+        // With nothing to open, the focus stays where it was.
+        view->calls.clear();
+        w->txtURL->setText("   ");
+        w->cmdGo->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(w->cmdGo, Qt::Key_Space);
+        QVERIFY(view->calls.isEmpty());
         QCOMPARE(QApplication::focusWidget(), w->cmdGo);
     }
 
     void enterInTheAddressBox()
     {
+        // An address is completed as it always was; the page takes the focus.
         w->txtURL->setFocus(Qt::MouseFocusReason);
-        w->txtURL->setText("  example.org/a b ");
+        w->txtURL->setText("  example.org/a%20b ");
         w->txtURL->setCursorPosition(3);
         QTest::keyClick(w->txtURL, Qt::Key_Return);
-        QCOMPARE(view->calls, QStringList{"Navigate2:  example.org/a b "});
-        QCOMPARE(w->txtURL->text(), QString("  example.org/a b ")); // nothing added
-        QCOMPARE(QApplication::focusWidget(), w->txtURL);
+        QCOMPARE(view->calls, QStringList{"Navigate2:http://example.org/a%20b"});
+        QCOMPARE(QApplication::focusWidget(), view);
+        w->txtURL->setFocus(Qt::MouseFocusReason);
         QTest::keyClick(w->txtURL, Qt::Key_Enter, Qt::KeypadModifier);
         QCOMPARE(view->calls.size(), 2);
 
+        // Words are searched for with the search address of the settings,
+        // or the default while none is set.
         view->calls.clear();
+        w->txtURL->setFocus(Qt::MouseFocusReason);
+        w->txtURL->setText("python tutorial & more");
+        QTest::keyClick(w->txtURL, Qt::Key_Return);
+        store->values.insert("Lumeno2/Internet/SearchAddress", "http://127.0.0.1:1/find?words=%s&from=box");
+        w->txtURL->setFocus(Qt::MouseFocusReason);
+        QTest::keyClick(w->txtURL, Qt::Key_Return);
+        QCOMPARE(view->calls, (QStringList{"Navigate2:https://duckduckgo.com/?q=python%20tutorial%20%26%20more",
+                                          "Navigate2:http://127.0.0.1:1/find?words=python%20tutorial%20%26%20more&from=box"}));
+        QCOMPARE(QApplication::focusWidget(), view);
+
+        // Nothing typed opens nothing, and the focus stays.
+        view->calls.clear();
+        w->txtURL->setFocus(Qt::MouseFocusReason);
         w->txtURL->clear();
         QTest::keyClick(w->txtURL, Qt::Key_Return);
-        QCOMPARE(view->calls, QStringList{"Navigate2:"});
+        QVERIFY(view->calls.isEmpty());
+        QCOMPARE(QApplication::focusWidget(), w->txtURL);
 
         // Other keys get no special treatment.
         view->calls.clear();
@@ -124,12 +150,22 @@ private slots:
         QCOMPARE(w->txtURL->text(), QString("new"));
     }
 
-    void navigationsReplaceTheAddressEvenWhileTyping()
+    void navigationsLeaveWhatIsBeingTyped()
     {
+        // A page going on by itself (a new window's home page) does not take
+        // what the person types in the box away...
         w->txtURL->setFocus();
         QTest::keyClicks(w->txtURL, "half-typ");
         emit view->BeforeNavigate2("http://127.0.0.1:1/frame");
-        QCOMPARE(w->txtURL->text(), QString("http://127.0.0.1:1/frame"));
+        QCOMPARE(w->txtURL->text(), QString("half-typ"));
+        // ...but is shown once the box is left, and as a whole, selected,
+        // in a box that has the focus and nothing typed.
+        view->setFocus();
+        emit view->BeforeNavigate2("http://127.0.0.1:1/next");
+        QCOMPARE(w->txtURL->text(), QString("http://127.0.0.1:1/next"));
+        w->focusAddressBox();
+        emit view->BeforeNavigate2("http://127.0.0.1:1/third");
+        QCOMPARE(w->txtURL->selectedText(), QString("http://127.0.0.1:1/third"));
     }
 
     void commandStateChange()

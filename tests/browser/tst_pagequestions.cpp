@@ -22,6 +22,7 @@
 #include <QLineEdit>
 #include <QPrinter>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -353,10 +354,13 @@ private slots:
         const QString path = dir.filePath("printed.pdf");
         bool accept = false;
         int asked = 0;
+        // "Print to File (PDF)" on A5, across.
         dialogs.printerSetUp = [&](QWidget *, QPrinter *printer) {
             ++asked;
             printer->setOutputFormat(QPrinter::PdfFormat);
             printer->setOutputFileName(path);
+            printer->setPageSize(QPageSize(QPageSize::A5));
+            printer->setPageOrientation(QPageLayout::Landscape);
             return accept;
         };
         view->Print(); // cancelled in the dialog
@@ -365,9 +369,19 @@ private slots:
         QVERIFY(!QFile::exists(path));
         accept = true;
         view->Print();
-        QTRY_VERIFY_WITH_TIMEOUT(bytesOf(path).startsWith("%PDF") && bytesOf(path).endsWith("%%EOF\n"), 20000);
+        QTRY_VERIFY_WITH_TIMEOUT(bytesOf(path).startsWith("%PDF") && bytesOf(path).trimmed().endsWith("%%EOF"), 20000);
         QCOMPARE(asked, 2);
         QVERIFY(dialogs.messages.isEmpty());
+        // The engine's own PDF: the page's text in a font, no page painted
+        // as a picture at the printer's resolution, and the paper chosen
+        // (A5 across is 595 x 420 points).
+        const QByteArray pdf = bytesOf(path);
+        QVERIFY(pdf.contains("/FontFile"));
+        QVERIFY(!pdf.contains("/Subtype /Image"));
+        const QRegularExpressionMatch box = QRegularExpression(QStringLiteral("/MediaBox \\[0 0 ([0-9.]+) ([0-9.]+)\\]"))
+                                                .match(QString::fromLatin1(pdf));
+        QVERIFY(box.hasMatch());
+        QVERIFY(qAbs(box.captured(1).toDouble() - 595) < 2 && qAbs(box.captured(2).toDouble() - 420) < 2);
     }
 };
 

@@ -1,10 +1,15 @@
 // Page events and pop-up blocking with the real engine, in a whole host,
 // against pages served on 127.0.0.1.
 #include "browser/ui/AddressBox.h"
+#include "browser/engine/PopupWindow.h"
 #include "browser/engine/QtWebView.h"
 #include "browser/engine/QtWebViewFactory.h"
+#include "browser/ui/PopupStrip.h"
+#include "downloads/core/DownloadList.h"
+#include "support/Files.h"
 #include "browser/ui/frmBrowser.h"
 #include "favorites/core/FavoritesFile.h"
+#include "history/core/HistoryStore.h"
 #include "shell/core/Module1.h"
 #include "shell/ui/StatusBar.h"
 #include "shell/ui/frmMain.h"
@@ -14,6 +19,8 @@
 #include "support/TestServer.h"
 
 #include <QLabel>
+#include <QLineEdit>
+#include <QRegularExpression>
 #include <QMenu>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -47,6 +54,8 @@ private:
     MemorySettingsStore *store = nullptr;
     FakeDialogs dialogs;
     std::unique_ptr<QtWebViewFactory> views;
+    // Only for the windows that record in it; made before the host.
+    std::unique_ptr<HistoryStore> history;
     std::unique_ptr<frmMain> host;
     frmBrowser *w = nullptr;
 
@@ -63,20 +72,20 @@ private:
             return QStringLiteral("no answer, title ") + pageTitle();
         return pageTitle().section('#', 0, 0);
     }
-    QList<QWebEngineView *> popups() const
+    QList<PopupWindow *> popups() const
     {
-        QList<QWebEngineView *> found;
+        QList<PopupWindow *> found;
         for (QWidget *top : QApplication::topLevelWidgets()) {
-            auto *v = qobject_cast<QWebEngineView *>(top);
-            if (v && v->isVisible())
-                found << v;
+            auto *p = qobject_cast<PopupWindow *>(top);
+            if (p && p->isVisible())
+                found << p;
         }
         return found;
     }
     void startHost(bool blocking)
     {
         store->setOption("KillPopups", blocking ? "True" : "False");
-        host = ::startHost(*store, *views, dialogs);
+        host = ::startHost(*store, *views, dialogs, history.get());
         host->resize(900, 700);
         QVERIFY(QTest::qWaitForWindowExposed(host.get()));
         w = host->workspace()->findChild<frmBrowser *>();
@@ -101,18 +110,6 @@ private:
         QTest::mouseClick(engineViewOf(w)->focusProxy(), Qt::LeftButton, modifiers, QPoint(50, 50));
     }
 
-    // "Open link in new window" from the engine's own menu over the link.
-    void openLinkFromThePagesMenu()
-    {
-        QMenu *menu = openPagesMenu(engineViewOf(w), QPoint(50, 50));
-        QVERIFY(menu);
-        QAction *open = pageOf(w)->action(QWebEnginePage::OpenLinkInNewWindow);
-        if (!menu->actions().contains(open))
-            open = pageOf(w)->action(QWebEnginePage::OpenLinkInNewTab);
-        QVERIFY(menu->actions().contains(open));
-        open->trigger();
-        menu->close();
-    }
 
 private slots:
     void initTestCase()
@@ -201,6 +198,16 @@ private slots:
                                "window.open('/popup', 'p', 'width=320,height=240');</script></body></html>");
         server.page("/popup", "<html><head><title>Popup page</title></head><body>"
                               "<script>setTimeout(function () { window.close(); }, 1500);</script></body></html>");
+        server.page("/opener2", "<html><body><script>window.open('/popup2', 'p', 'width=400,height=300');"
+                                "</script></body></html>");
+        server.page("/popup2", "<html><head><title>Popup two</title></head><body><a href='/second' " + bigLink
+                                   + ">on</a></body></html>");
+        server.page("/dlopener", "<html><body><script>window.open('/file.bin');</script></body></html>");
+        TestResponse file;
+        file.body = "0123456789";
+        file.contentType = "application/octet-stream";
+        file.attachment = "file.bin";
+        server.route("/file.bin", file);
     }
     void cleanupTestCase()
     {
@@ -218,7 +225,8 @@ private slots:
     void cleanup()
     {
         host.reset();
-        for (QWebEngineView *p : popups())
+        history.reset();
+        for (PopupWindow *p : popups())
             delete p;
     }
 
@@ -233,7 +241,6 @@ private slots:
         QTest::newRow("target=_blank by script") << "/jsclick" << "";
         QTest::newRow("form with target=_blank") << "/form" << "";
         QTest::newRow("ctrl+click") << "/plainlink" << "ctrl";
-        QTest::newRow("link's menu, new window") << "/plainlink" << "menu";
     }
     void eachKindOfRequestIsBlockedAndCountedOnce()
     {
@@ -245,8 +252,6 @@ private slots:
             clickPage();
         else if (click == "ctrl")
             clickPage(Qt::ControlModifier);
-        else if (click == "menu")
-            openLinkFromThePagesMenu();
         expectCount(1);
         QVERIFY(popups().isEmpty());
         QCOMPARE(OpenWindows, 1);
@@ -340,17 +345,91 @@ private slots:
         startHost(false);
         QVERIFY(load(*w->wb, url("/opener")));
         QTRY_COMPARE_WITH_TIMEOUT(popups().size(), 1, 20000);
-        QWebEngineView *popup = popups().first();
+        PopupWindow *popup = popups().first();
         QVERIFY(popup->isWindow());
         QVERIFY(!host->workspace()->isAncestorOf(popup));
         QTRY_COMPARE_WITH_TIMEOUT(popup->windowTitle(), QString("Popup page"), 20000);
-        QCOMPARE(popup->size(), QSize(320, 240));
+        // The page's own area has the size it asked for; the strip is on top.
+        QCOMPARE(popup->view()->size(), QSize(320, 240));
         QCOMPARE(KilledPopups, 0);
         QCOMPARE(OpenWindows, 1);
         QCOMPARE(host->SB->Panels(3)->text(), QString("Open Windows: 1"));
         // The page closes its own window.
-        QPointer<QWebEngineView> gone(popup);
+        QPointer<PopupWindow> gone(popup);
         QTRY_VERIFY_WITH_TIMEOUT(gone.isNull(), 20000);
+    }
+
+    void aPopupIsABrowserWindowOfItsOwn()
+    {
+        history = std::make_unique<HistoryStore>(favoritesDir.filePath("history.sqlite"));
+        QTRY_VERIFY(history->isLoaded());
+        startHost(false);
+        QVERIFY(load(*w->wb, url("/opener2")));
+        QTRY_COMPARE_WITH_TIMEOUT(popups().size(), 1, 20000);
+        PopupWindow *popup = popups().first();
+        PopupStrip *strip = popup->strip();
+        QTRY_COMPARE_WITH_TIMEOUT(popup->windowTitle(), QString("Popup two"), 20000);
+        QCOMPARE(strip->txtAddress->text(), url("/popup2"));
+        QVERIFY(strip->txtAddress->isReadOnly());
+        QCOMPARE(strip->lblSecurity->text(), QString("Not secure"));
+        QVERIFY(!strip->cmdBack->isEnabled());
+        QCOMPARE(popup->view()->size(), QSize(400, 300));
+
+        // The page's menu over a link offers neither a new tab nor a new window.
+        QMenu *menu = openPagesMenu(popup->view(), QPoint(50, 50));
+        QVERIFY(menu);
+        QVERIFY(menu->actions().contains(popup->popupPage()->action(QWebEnginePage::CopyLinkToClipboard)));
+        for (const QAction *item : menu->actions())
+            QVERIFY2(!item->isVisible() || !item->text().contains(QRegularExpression("new (tab|window)", QRegularExpression::CaseInsensitiveOption)),
+                     qPrintable(item->text()));
+        menu->close();
+
+        // A link followed in it, and Back.
+        QVERIFY(waitUntilPageTakesInput(popup->view(), QPoint(50, 50)));
+        QTest::mouseClick(popup->view()->focusProxy(), Qt::LeftButton, {}, QPoint(50, 50));
+        QTRY_COMPARE_WITH_TIMEOUT(strip->txtAddress->text(), url("/second"), 20000);
+        QTRY_VERIFY_WITH_TIMEOUT(strip->cmdBack->isEnabled(), 10000);
+        QTest::mouseClick(strip->cmdBack, Qt::LeftButton);
+        QTRY_COMPARE_WITH_TIMEOUT(strip->txtAddress->text(), url("/popup2"), 20000);
+        QTRY_COMPARE_WITH_TIMEOUT(popup->windowTitle(), QString("Popup two"), 20000);
+
+        // F5, which the page leaves, reloads it; Ctrl+W closes it. It never
+        // was one of the host's windows.
+        popup->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(popup));
+        popup->view()->setFocus();
+        const qsizetype loads = server.requests.count("/popup2");
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_F5);
+        QTRY_VERIFY_WITH_TIMEOUT(server.requests.count("/popup2") > loads, 10000);
+        QCOMPARE(host->browserWindows().size(), 1);
+        QCOMPARE(OpenWindows, 1);
+        QPointer<PopupWindow> gone(popup);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_W, Qt::ControlModifier);
+        QTRY_VERIFY_WITH_TIMEOUT(gone.isNull(), 10000);
+        QCOMPARE(host->browserWindows().size(), 1);
+        // The host's window recorded its page; the pop-up's pages are in no
+        // history of the program's.
+        QTRY_VERIFY_WITH_TIMEOUT(history->index().page(url("/opener2")).has_value(), 10000);
+        QVERIFY(!history->index().page(url("/popup2")).has_value());
+        QVERIFY(!history->index().page(url("/second")).has_value());
+    }
+
+    void aPopupThatOnlyDownloadsClosesItself()
+    {
+        startHost(false);
+        const QString path = favoritesDir.filePath("file.bin");
+        bool askedOverPopup = false;
+        dialogs.chooseFile = [&](const FakeDialogs::FileQuestion &question) {
+            askedOverPopup = question.parent && qobject_cast<PopupWindow *>(question.parent->window());
+            return path;
+        };
+        QVERIFY(load(*w->wb, url("/dlopener")));
+        QTRY_COMPARE_WITH_TIMEOUT(bytesOf(path), QByteArray("0123456789"), 20000);
+        // Asked over the pop-up, which then went, leaving no empty window.
+        QVERIFY(askedOverPopup);
+        QTRY_VERIFY_WITH_TIMEOUT(popups().isEmpty(), 10000);
+        QCOMPARE(views->downloads()->items().size(), 1);
+        dialogs.chooseFile = nullptr;
     }
 
     void switchingTheOptionActsOnTheNextRequest()

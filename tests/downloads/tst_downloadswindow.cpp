@@ -120,6 +120,21 @@ private slots:
         QVERIFY(boxes().first().contains("Nothing was saved to \"/tmp/dl/data.bin\""));
         QCOMPARE(window()->rows().first()->status->text(),
                  QString("Failed: the connection ended before the whole file arrived"));
+
+        // Shown whole in the row, in a window of its first size, buttons and
+        // all: the text wraps and the row grows for it.
+        FakeDownloadItem *second = list().start("/tmp/dl/other.bin", 100);
+        list().fail(second, "the folder \"/tmp/dl/a folder with a rather long name/and more of it\" cannot "
+                            "be written, and the disk is full as well");
+        window()->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window()));
+        DownloadRow *row = window()->rows().last();
+        QListWidget *rows = window()->list;
+        QVERIFY(row->rect().contains(row->showInFolder->geometry()));
+        QVERIFY(row->showInFolder->geometry().right() < rows->viewport()->width());
+        QCOMPARE(row->status->height(), row->status->heightForWidth(row->status->width()));
+        QVERIFY(row->status->geometry().bottom() < row->height());
+        QVERIFY(row->status->height() > row->name->height());
     }
 
     void quittingAsksWhileDownloadsRun()

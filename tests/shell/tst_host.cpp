@@ -124,7 +124,8 @@ private slots:
         start(false);
         QList<QAction *> top = host->menuBar()->actions();
         QCOMPARE(top.size(), 4);
-        QCOMPARE(top[0]->text(), QString("File"));
+        // Every menu has its mnemonic, File too (Alt+F).
+        QCOMPARE(top[0]->text(), QString("&File"));
         QCOMPARE(top[1]->text(), QString("&Options"));
         QCOMPARE(top[2]->text(), QString("&Window"));
         QCOMPARE(top[3]->text(), QString("&Help"));
@@ -135,11 +136,14 @@ private slots:
             options << (a->isSeparator() ? "-" : a->text());
         for (QAction *a : host->mnuHelp->actions())
             help << (a->isSeparator() ? "-" : a->text());
-        QCOMPARE(file, (QStringList{"&New Window", "&Downloads...", "-", "Quit\tAlt+F4"}));
+        QCOMPARE(file, (QStringList{"&New Window", "&Downloads...", "&History...\tCtrl+H", "-", "Quit\tAlt+F4"}));
         QCOMPARE(options, (QStringList{"&Disable Popups", "Open Markvault", "-", "&Internet Options..."}));
         QCOMPARE(help, (QStringList{"&Read Me\tF1", "&Web Support...", "-", "&About"}));
         QCOMPARE(host->mnuNewWindow->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_N));
-        QCOMPARE(host->mnuMinimizeWindow->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_M));
+        // Ctrl+M and Ctrl+H are shown, but go to the page first: no shortcuts.
+        QCOMPARE(host->mnuMinimizeWindow->text(), QString("Mi&nimize\tCtrl+M"));
+        QVERIFY(host->mnuMinimizeWindow->shortcut().isEmpty());
+        QVERIFY(host->mnuHistory->shortcut().isEmpty());
         // The Quit caption shows Alt+F4 but binds no key of its own.
         QVERIFY(host->mnuQuit->shortcut().isEmpty());
         QVERIFY(host->mnuDisablePopups->isCheckable());

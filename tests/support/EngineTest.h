@@ -99,14 +99,32 @@ inline std::unique_ptr<QtWebView> newView(WebViewFactory &views, QWidget *parent
 }
 
 // A host on these views, loaded and shown as the program starts it; its first
-// window opens the home page the store names.
-inline std::unique_ptr<frmMain> startHost(SettingsStore &store, WebViewFactory &views, Dialogs &dialogs)
+// window opens the home page the store names. With a history, the windows
+// record in it.
+inline std::unique_ptr<frmMain> startHost(SettingsStore &store, WebViewFactory &views, Dialogs &dialogs,
+                                          HistoryStore *history = nullptr)
 {
     auto host = std::make_unique<frmMain>(store, views, dialogs);
     host->setMarkvaultPath(QString());
+    host->setHistory(history);
     host->Form_Load();
     host->show();
     return host;
+}
+
+// Types into the page's focused field (the element with id `field`), as the
+// person would; a page just drawn may miss the first keys, so it is typed
+// again until the field holds something. Whether it holds `text`.
+inline bool typeInto(QWebEngineView *view, const QString &text, const QString &field = QStringLiteral("t"))
+{
+    const QString value = field + QStringLiteral(".value");
+    for (int tries = 0; tries < 20; ++tries) {
+        view->setFocus();
+        QTest::keyClicks(view->focusProxy(), text);
+        if (waitUntil([&] { return !evaluate(view->page(), value).toString().isEmpty(); }, 500))
+            return evaluate(view->page(), value).toString() == text;
+    }
+    return false;
 }
 
 // A page just loaded takes no input until the engine has drawn it: the mouse

@@ -19,6 +19,11 @@ public:
         QString text;
         QWidget *parent;
     };
+    struct LeaveQuestion
+    {
+        QWidget *parent;
+        QString address;
+    };
     struct FileQuestion
     {
         QWidget *parent;
@@ -42,6 +47,11 @@ public:
     {
         questions << text;
         return answer ? answer(text) : false;
+    }
+    bool askToLeave(QWidget *parent, const QString &address) override
+    {
+        leaveQuestions << LeaveQuestion{parent, address};
+        return leave ? leave(parent, address) : false;
     }
     QString openFile(QWidget *parent, const QString &caption, const QString &suggested,
                      const QString &filter) override
@@ -77,6 +87,9 @@ public:
     QList<Message> messages;
     QStringList questions;
     std::function<bool(const QString &text)> answer;
+    // Leave (true) or Stay on page.
+    QList<LeaveQuestion> leaveQuestions;
+    std::function<bool(QWidget *parent, const QString &address)> leave;
     QList<FileQuestion> files;
     std::function<QString(const FileQuestion &)> chooseFile;
     QList<SignInRequest> signIns;

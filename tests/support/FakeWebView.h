@@ -4,6 +4,7 @@
 #include "browser/ui/WebView.h"
 #include "support/FakeDownloads.h"
 
+#include <QKeyEvent>
 #include <QList>
 #include <QStringList>
 
@@ -41,6 +42,24 @@ public:
     void Print() override { calls << "Print"; }
     void SaveAsPdf(const QString &path) override { calls << "SaveAsPdf:" + path; }
 
+    // A page without beforeunload: it lets its window go at once.
+    void askToClose(CloseQuestion, CloseAnswer answered) override
+    {
+        calls << "askToClose";
+        answered(true);
+    }
+    QByteArray sessionHistory() const override { return history; }
+    void restoreAtRest(const QByteArray &bytes, const QString &address, const QString &name, qreal factor) override
+    {
+        calls << "restoreAtRest:" + address;
+        history = bytes;
+        url = address;
+        title = name;
+        zoom = factor;
+        emit BeforeNavigate2(address);
+        emit NavigateComplete2();
+    }
+
     QString LocationURL() const override { return url; }
     QString LocationName() const override { return title; }
     QString DocumentTitle() const override { return title; }
@@ -63,6 +82,9 @@ public:
         emit m_busy.busyChanged();
     }
 
+    // The page has the focus when the view has it.
+    bool hasPageFocus() const override { return hasFocus(); }
+
     // Raises the new-window event as a page would; returns whether it was refused.
     bool requestNewWindow()
     {
@@ -72,6 +94,13 @@ public:
     }
 
     QStringList calls;
+    // What the engine would write of the page's history.
+    QByteArray history;
+    // The keys the page takes for itself (calls preventDefault() on); every
+    // other key that reaches it is handed back, as the engine does.
+    QList<QKeyCombination> pageTakes;
+    // Every key that reached the page, in order, but modifier keys alone.
+    QList<QKeyCombination> keysSeen;
     // The answers find() is waiting for, oldest first.
     QList<FindResult> finds;
     qreal zoom = 1.0;
@@ -84,6 +113,16 @@ public:
     QList<PageLifecycle::State> states;
 
 protected:
+    void keyPressEvent(QKeyEvent *event) override
+    {
+        const QKeyCombination key(event->modifiers() & ~Qt::KeypadModifier, Qt::Key(event->key()));
+        if (!QList<int>{Qt::Key_Control, Qt::Key_Shift, Qt::Key_Alt, Qt::Key_Meta}.contains(event->key()))
+            keysSeen << key;
+        if (pageTakes.contains(key))
+            event->accept();
+        else
+            WebView::keyPressEvent(event);
+    }
     void showEvent(QShowEvent *event) override
     {
         WebView::showEvent(event);

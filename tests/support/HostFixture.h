@@ -4,6 +4,7 @@
 // Test classes inherit it beside QObject and call reset() from init().
 #include "browser/ui/frmBrowser.h"
 #include "favorites/core/FavoritesFile.h"
+#include "history/core/HistoryStore.h"
 #include "shell/core/Module1.h"
 #include "shell/ui/frmMain.h"
 #include "support/FakeDialogs.h"
@@ -21,6 +22,8 @@ public:
     std::unique_ptr<MemorySettingsStore> store;
     std::unique_ptr<FakeWebViewFactory> views;
     std::unique_ptr<FakeDialogs> dialogs;
+    // The history the host is given, when a test makes one before start().
+    std::unique_ptr<HistoryStore> history;
     std::unique_ptr<frmMain> host;
 
     // A freshly started process: shared state zero, empty store, no
@@ -28,6 +31,7 @@ public:
     void reset()
     {
         host.reset();
+        history.reset();
         views = std::make_unique<FakeWebViewFactory>();
         dialogs = std::make_unique<FakeDialogs>();
         store = std::make_unique<MemorySettingsStore>();
@@ -46,6 +50,7 @@ public:
     {
         host = std::make_unique<frmMain>(*store, *views, *dialogs);
         host->setMarkvaultPath(markvault);
+        host->setHistory(history.get());
         host->Form_Load();
         host->show();
         if (active) {
@@ -63,6 +68,7 @@ public:
     void finish()
     {
         host.reset();
+        history.reset();
         views.reset();
         store.reset();
         dialogs.reset();

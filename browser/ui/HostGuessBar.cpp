@@ -1,0 +1,94 @@
+#include "browser/ui/HostGuessBar.h"
+
+#include <QApplication>
+#include <QHBoxLayout>
+#include <QHostInfo>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPushButton>
+#include <QToolButton>
+
+HostGuessBar::HostGuessBar(QWidget *parent)
+    : QFrame(parent), text(new QLabel(this)), cmdOpen(new QPushButton(QStringLiteral("Go there"), this)),
+      cmdDismiss(new QToolButton(this))
+{
+    setObjectName(QStringLiteral("hostGuessBar"));
+    setFrameShape(QFrame::StyledPanel);
+    setStyleSheet(QStringLiteral("QFrame#hostGuessBar { background: #fff4c8; border: 1px solid #d8c87a; }"
+                                 "QLabel { color: #000000; }"));
+    text->setTextFormat(Qt::PlainText);
+    cmdDismiss->setText(QStringLiteral("x"));
+    cmdDismiss->setAutoRaise(true);
+    cmdDismiss->setToolTip(QStringLiteral("Close"));
+    cmdDismiss->setAccessibleName(QStringLiteral("Close"));
+    auto *row = new QHBoxLayout(this);
+    row->setContentsMargins(8, 3, 4, 3);
+    row->addWidget(text, 1);
+    row->addWidget(cmdOpen);
+    row->addWidget(cmdDismiss);
+    connect(cmdOpen, &QPushButton::clicked, this, [this] {
+        const QUrl guess = m_guess;
+        withdraw();
+        emit accepted(guess);
+    });
+    connect(cmdDismiss, &QToolButton::clicked, this, &HostGuessBar::finish);
+    hide();
+}
+
+void HostGuessBar::offer(const QUrl &guess)
+{
+    withdraw();
+    m_guess = guess;
+    m_lookup = QHostInfo::lookupHost(guess.host(), this, &HostGuessBar::onLookedUp);
+}
+
+void HostGuessBar::onLookedUp(const QHostInfo &info)
+{
+    if (info.lookupId() != m_lookup)
+        return;
+    m_lookup = -1;
+    if (info.error() != QHostInfo::NoError || info.addresses().isEmpty())
+        return;
+    text->setText(QStringLiteral("Did you mean %1?").arg(m_guess.toString()));
+    cmdOpen->setAccessibleDescription(text->text());
+    show();
+}
+
+void HostGuessBar::withdraw()
+{
+    if (m_lookup >= 0)
+        QHostInfo::abortHostLookup(m_lookup);
+    m_lookup = -1;
+    m_guess.clear();
+    hide();
+}
+
+void HostGuessBar::finish()
+{
+    const QWidget *focus = QApplication::focusWidget();
+    const bool hadFocus = focus && isAncestorOf(focus);
+    withdraw();
+    if (hadFocus)
+        emit finished();
+}
+
+void HostGuessBar::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_Escape) {
+        finish();
+        return;
+    }
+    QFrame::keyPressEvent(event);
+}
+
+void HostGuessBar::showEvent(QShowEvent *event)
+{
+    QFrame::showEvent(event);
+    emit visibilityChanged();
+}
+
+void HostGuessBar::hideEvent(QHideEvent *event)
+{
+    QFrame::hideEvent(event);
+    emit visibilityChanged();
+}

@@ -1,0 +1,48 @@
+#pragma once
+// After one word was searched for, a bar above the page offers the local
+// machine of that name when the system knows one: "Did you mean
+// http://word/?" with a button to go there. The name is looked up without
+// waiting (the system's resolver, through Qt Network); the bar shows only
+// once it answers, and only if the window has not gone elsewhere meanwhile.
+#include <QFrame>
+#include <QUrl>
+
+class QLabel;
+class QPushButton;
+class QToolButton;
+class QHostInfo;
+
+class HostGuessBar : public QFrame
+{
+    Q_OBJECT
+public:
+    explicit HostGuessBar(QWidget *parent);
+
+    // Looks the guess's host up, and offers it if the system resolves it.
+    void offer(const QUrl &guess);
+    // Forgets any offer, shown or still being looked up.
+    void withdraw();
+    QUrl guess() const { return m_guess; }
+
+    QLabel *text;
+    QPushButton *cmdOpen;
+    QToolButton *cmdDismiss;
+
+signals:
+    void accepted(const QUrl &guess);
+    void visibilityChanged();
+    // The bar closed by the keyboard: the page takes the focus back.
+    void finished();
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+    void hideEvent(QHideEvent *event) override;
+
+private:
+    void onLookedUp(const QHostInfo &info);
+    void finish();
+
+    QUrl m_guess;
+    int m_lookup = -1;
+};
