@@ -29,6 +29,8 @@ public:
     // Shows the favorites editor over the window, modally; returns once it
     // has closed.
     virtual void editFavorites(frmBrowser *from) = 0;
+    // Brings back the window closed last, if the host keeps closed windows.
+    virtual void reopenClosedWindow() {}
 
 protected:
     ~BrowserHost() = default;

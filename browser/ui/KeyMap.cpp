@@ -51,6 +51,7 @@ const Binding bindings[] = {
     {Qt::Key_Minus, Ctrl, Match::ShiftOrNot, C::ZoomOut},
     {Qt::Key_Underscore, Ctrl, Match::ShiftOrNot, C::ZoomOut},
     {Qt::Key_0, Ctrl, Match::Exactly, C::ZoomReset},
+    {Qt::Key_T, CtrlShift, Match::Exactly, C::ReopenClosed},
 };
 } // namespace
 

@@ -30,6 +30,7 @@ public:
         ZoomIn,
         ZoomOut,
         ZoomReset,
+        ReopenClosed,
     };
 
     // The command a key press stands for, if any.

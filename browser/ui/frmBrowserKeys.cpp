@@ -146,6 +146,9 @@ bool frmBrowser::Form_KeyDown(int KeyCode, Qt::KeyboardModifiers Shift)
     case KeyMap::Command::ZoomReset:
         zoomReset();
         return true;
+    case KeyMap::Command::ReopenClosed:
+        m_host.reopenClosedWindow();
+        return true;
     }
     return false;
 }

@@ -91,6 +91,8 @@ inline const QString KeyWindowHeight = QStringLiteral("WindowHeight");
 inline const QString KeyMainWindowWidth = QStringLiteral("MainWindowWidth");
 inline const QString KeyMainWindowHeight = QStringLiteral("MainWindowHeight");
 inline const QString KeyHomePage = QStringLiteral("HomePage");
+// "True": a normal start brings back the windows of the last Quit.
+inline const QString KeyReopenWindows = QStringLiteral("ReopenWindows");
 
 constexpr qint32 DefaultWindowWidth = 6645;
 constexpr qint32 DefaultWindowHeight = 4440;

@@ -13,6 +13,7 @@
 #include "shell/core/Module1.h"
 #include "shell/core/Settings.h"
 #include "shell/ui/HostMenus.h"
+#include "shell/ui/HostSession.h"
 #include "shell/ui/HostWindows.h"
 #include "shell/ui/QuitQuestions.h"
 #include "shell/ui/ReadmeViewer.h"
@@ -71,6 +72,10 @@ frmMain::frmMain(SettingsStore &store, WebViewFactory &views, Dialogs &dialogs, 
     // Keys pressed in a browser window reach that window before the control
     // that has the focus; elsewhere in the host only F1 is the program's.
     m_keys = new KeyMap(this, [this](KeyMap::Command command) {
+        if (command == KeyMap::Command::ReopenClosed) {
+            reopenClosedWindow();
+            return true;
+        }
         if (command != KeyMap::Command::ReadMe)
             return false;
         mnuReadme_Click();
@@ -103,9 +108,25 @@ void frmMain::Form_Load(const QStringList &addresses)
     m_sight->setTimes(PageLifecycle::timesFromText(
         m_store.GetSetting(Settings::AppName, Settings::OptionsSection, PageLifecycle::KeyFreezeAfterSeconds, {}),
         m_store.GetSetting(Settings::AppName, Settings::OptionsSection, PageLifecycle::KeyDiscardAfterMinutes, {})));
+    if (m_session) {
+        m_session->start(addresses);
+        return;
+    }
     openWindow(addresses.value(0), Placement::HomeIfFirst);
     for (qsizetype i = 1; i < addresses.size(); ++i)
         openWindow(addresses[i], Placement::WhereItAppears);
+}
+
+void frmMain::keepSession(const QString &path)
+{
+    if (!m_session)
+        m_session = new HostSession(*this, path);
+}
+
+void frmMain::reopenClosedWindow()
+{
+    if (m_session && !m_unloaded)
+        m_session->reopenClosed();
 }
 
 void frmMain::openHandedOver(const QStringList &addresses)
@@ -162,6 +183,8 @@ frmBrowser *frmMain::openWindow(const QString &address, Placement placement)
     m_windows.add(window);
     m_sight->add(window, window->wb);
     windowsChanged();
+    if (m_session)
+        m_session->windowOpened(window);
     if (!address.isEmpty())
         window->navigate(address);
     // A new window takes the focus, on its page, as a newly shown window does.
@@ -172,6 +195,19 @@ frmBrowser *frmMain::openWindow(const QString &address, Placement placement)
 frmBrowser *frmMain::OpenBrowserWindow()
 {
     return openWindow(QString(), Placement::HomeIfFirst);
+}
+
+frmBrowser *frmMain::openAtRest(const QRect &geometry, const QByteArray &history, const QString &address,
+                                const QString &title, qreal zoom)
+{
+    auto *window = new frmBrowser(*this, m_views, m_workspace);
+    window->loadAtRest(geometry, history, address, title, zoom);
+    window->show();
+    window->raise();
+    m_windows.add(window);
+    m_sight->add(window, window->wb);
+    windowsChanged();
+    return window;
 }
 
 QList<frmBrowser *> frmMain::browserWindows() const
@@ -193,6 +229,8 @@ void frmMain::editFavorites(frmBrowser *from)
 
 void frmMain::browserWindowClosed(frmBrowser *window)
 {
+    if (m_session)
+        m_session->windowClosed(window);
     m_windows.remove(window);
     windowsChanged();
 }
@@ -382,6 +420,8 @@ void frmMain::endWithoutQuestions()
     // waits on a loop.
     ModalLoops::endWithoutQuestions();
     if (!m_unloaded) {
+        if (m_session)
+            m_session->end(false);
         m_saveFailures->programEnds();
         storeSizes();
     }
@@ -393,6 +433,10 @@ void frmMain::Unload()
     if (m_unloaded)
         return;
     m_unloaded = true;
+    // The windows are written as they stand before they unload: closing
+    // them now is the program's end, not the person's.
+    if (m_session)
+        m_session->end(true);
     m_keys->stop();
     m_saveFailures->programEnds();
     storeHostSize();

@@ -26,6 +26,7 @@ class WebViewFactory;
 class WorkspaceSight;
 class frmBrowser;
 class frmDownloads;
+class HostSession;
 
 class frmMain : public QMainWindow, public LoadedForm, public BrowserHost
 {
@@ -64,6 +65,14 @@ public:
     frmBrowser *openWindow(const QString &address, Placement placement);
     // A window on its home page; the first of an empty host goes to (60, 60).
     frmBrowser *OpenBrowserWindow();
+    // A window at `geometry`, its page at rest at a kept history: it loads
+    // when it is seen (see frmBrowser::loadAtRest). In front of the others.
+    frmBrowser *openAtRest(const QRect &geometry, const QByteArray &history, const QString &address,
+                           const QString &title, qreal zoom);
+    // Keeps the windows in the session file at `path` from now on; call
+    // before Form_Load, which then offers what the last run left.
+    void keepSession(const QString &path);
+    HostSession *session() const { return m_session; }
     // Addresses a later start of the program handed over: each opens in a
     // new window (none: one on the home page), and the host comes forward.
     void openHandedOver(const QStringList &addresses);
@@ -85,6 +94,7 @@ public:
     void takeFocus() override { setFocus(Qt::OtherFocusReason); }
     void switchWindow(frmBrowser *from, int step) override;
     void editFavorites(frmBrowser *from) override;
+    void reopenClosedWindow() override;
     // Where the bookmark manager is looked for at start-up.
     void setMarkvaultPath(const QString &path) { m_markvaultPath = path; }
 
@@ -167,6 +177,7 @@ private:
     bool m_unloaded = false;
     std::unique_ptr<SaveFailureReport> m_saveFailures;
     QuitQuestions *m_quit;
+    HostSession *m_session = nullptr;
     // Every page let go and the downloads may go: the next close is Quit.
     bool m_quitAgreed = false;
     // The size the host had once its stored size was fitted to the screen.

@@ -1,0 +1,60 @@
+#include "session/ui/SessionRestore.h"
+
+#include "browser/ui/frmBrowser.h"
+#include "session/ui/RestoreBar.h"
+#include "session/ui/SessionHost.h"
+#include "session/ui/SessionKeeper.h"
+
+#include <QPointer>
+#include <QTimer>
+
+namespace SessionRestore {
+
+namespace {
+// An end within this time of a restore counts as one the restore may have
+// caused: a page that crashes the program does so while it loads.
+constexpr int RestoringMs = 15000;
+} // namespace
+
+QList<frmBrowser *> restore(SessionKeeper &keeper, SessionHost &host, const QList<WindowRecord> &windows)
+{
+    QList<frmBrowser *> opened;
+    if (windows.isEmpty())
+        return opened;
+    keeper.setRestoring(true);
+    for (const WindowRecord &record : windows) {
+        frmBrowser *window = host.openAtRest(record);
+        keeper.watch(window, record.id);
+        opened.append(window);
+    }
+    // Minimized only once every window is in: each minimize hands the
+    // front to the window below.
+    for (qsizetype i = 0; i < windows.size(); ++i)
+        if (windows[i].minimized)
+            opened[i]->Minimize();
+    QTimer::singleShot(RestoringMs, &keeper, [k = QPointer<SessionKeeper>(&keeper)] {
+        if (k)
+            k->setRestoring(false);
+    });
+    return opened;
+}
+
+RestoreBar *offer(SessionKeeper &keeper, SessionHost &host, frmBrowser *first)
+{
+    const std::optional<SessionStore::RunStart> start = keeper.runStart();
+    const QList<WindowRecord> windows = keeper.lastSession().windows;
+    if (!first || !start || !start->uncleanEnd || windows.isEmpty())
+        return nullptr;
+    auto *bar = new RestoreBar(windows, start->uncleanWhileRestoring >= 2);
+    keeper.setOffered(windows);
+    QObject::connect(bar, &RestoreBar::restore, &keeper,
+                     [&keeper, &host](const QList<WindowRecord> &picked) {
+                         keeper.setOffered({});
+                         restore(keeper, host, picked);
+                     });
+    QObject::connect(bar, &RestoreBar::dismissed, &keeper, [&keeper] { keeper.setOffered({}); });
+    first->showBar(bar);
+    return bar;
+}
+
+} // namespace SessionRestore
