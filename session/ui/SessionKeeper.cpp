@@ -74,6 +74,10 @@ SessionKeeper::SessionKeeper(SessionHost &host, const QString &path, QObject *pa
         return;
     }
     m_closed = m_last.closed;
+    // What an unclean end left stays in the file until the person has been
+    // offered it, whatever this run writes meanwhile.
+    if (m_runStart->uncleanEnd)
+        m_offered = m_last.windows;
     m_nextId = largestId(m_last) + 1;
     m_writer = std::make_unique<SessionWriter>(path);
     // Told on the person's thread, once a run: the writer goes on trying.
