@@ -72,13 +72,12 @@ frmMain::frmMain(SettingsStore &store, WebViewFactory &views, Dialogs &dialogs, 
     // Keys pressed in a browser window reach that window before the control
     // that has the focus; elsewhere in the host only F1 is the program's.
     m_keys = new KeyMap(this, [this](KeyMap::Command command) {
-        if (command == KeyMap::Command::ReopenClosed) {
+        if (command == KeyMap::Command::ReopenClosed)
             reopenClosedWindow();
-            return true;
-        }
-        if (command != KeyMap::Command::ReadMe)
+        else if (command == KeyMap::Command::ReadMe)
+            mnuReadme_Click();
+        else
             return false;
-        mnuReadme_Click();
         return true;
     });
     Forms::add(this);
@@ -108,26 +107,13 @@ void frmMain::Form_Load(const QStringList &addresses)
     m_sight->setTimes(PageLifecycle::timesFromText(
         m_store.GetSetting(Settings::AppName, Settings::OptionsSection, PageLifecycle::KeyFreezeAfterSeconds, {}),
         m_store.GetSetting(Settings::AppName, Settings::OptionsSection, PageLifecycle::KeyDiscardAfterMinutes, {})));
-    if (m_session) {
-        m_session->start(addresses);
-        return;
-    }
+    if (m_session)
+        return m_session->start(addresses);
     openWindow(addresses.value(0), Placement::HomeIfFirst);
     for (qsizetype i = 1; i < addresses.size(); ++i)
         openWindow(addresses[i], Placement::WhereItAppears);
 }
 
-void frmMain::keepSession(const QString &path)
-{
-    if (!m_session)
-        m_session = new HostSession(*this, path);
-}
-
-void frmMain::reopenClosedWindow()
-{
-    if (m_session && !m_unloaded)
-        m_session->reopenClosed();
-}
 
 void frmMain::openHandedOver(const QStringList &addresses)
 {

@@ -4,6 +4,7 @@
 // counts and the clock.
 #include "browser/ui/BrowserHost.h"
 #include "common/ui/Forms.h"
+#include "shell/ui/HostSession.h"
 #include "shell/ui/HostWindows.h"
 
 #include <QList>
@@ -26,7 +27,6 @@ class WebViewFactory;
 class WorkspaceSight;
 class frmBrowser;
 class frmDownloads;
-class HostSession;
 
 class frmMain : public QMainWindow, public LoadedForm, public BrowserHost
 {
@@ -71,7 +71,11 @@ public:
                            const QString &title, qreal zoom);
     // Keeps the windows in the session file at `path` from now on; call
     // before Form_Load, which then offers what the last run left.
-    void keepSession(const QString &path);
+    void keepSession(const QString &path)
+    {
+        if (!m_session)
+            m_session = new HostSession(*this, path);
+    }
     HostSession *session() const { return m_session; }
     // Addresses a later start of the program handed over: each opens in a
     // new window (none: one on the home page), and the host comes forward.
@@ -94,7 +98,11 @@ public:
     void takeFocus() override { setFocus(Qt::OtherFocusReason); }
     void switchWindow(frmBrowser *from, int step) override;
     void editFavorites(frmBrowser *from) override;
-    void reopenClosedWindow() override;
+    void reopenClosedWindow() override
+    {
+        if (m_session && !m_unloaded)
+            m_session->reopenClosed();
+    }
     // Where the bookmark manager is looked for at start-up.
     void setMarkvaultPath(const QString &path) { m_markvaultPath = path; }
 
