@@ -19,7 +19,8 @@ public:
     // The open browser windows.
     virtual QList<frmBrowser *> sessionWindows() const = 0;
     // Opens a window where `record` says, its page at rest at the record's
-    // history: it loads when it is seen.
+    // history, on top of the others and hidden: it loads once it is shown
+    // and seen.
     virtual frmBrowser *openAtRest(const WindowRecord &record) = 0;
 
 protected:

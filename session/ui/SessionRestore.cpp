@@ -27,11 +27,14 @@ QList<frmBrowser *> restore(SessionKeeper &keeper, SessionHost &host, const QLis
         keeper.watch(window, record.id);
         opened.append(window);
     }
-    // Minimized only once every window is in: each minimize hands the
-    // front to the window below.
-    for (qsizetype i = 0; i < windows.size(); ++i)
+    // Shown from the front down, once every window is in its place: a
+    // window covered by those above it is never seen, and stays at rest.
+    for (qsizetype i = windows.size() - 1; i >= 0; --i) {
         if (windows[i].minimized)
             opened[i]->Minimize();
+        else
+            opened[i]->show();
+    }
     QTimer::singleShot(RestoringMs, &keeper, [k = QPointer<SessionKeeper>(&keeper)] {
         if (k)
             k->setRestoring(false);

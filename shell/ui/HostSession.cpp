@@ -62,6 +62,7 @@ frmBrowser *HostSession::reopenClosed(int index)
         return nullptr;
     frmBrowser *window = openAtRest(*record);
     m_keeper->watch(window, record->id);
+    window->show();
     window->focusPage();
     mnuReopenClosed_AboutToShow();
     return window;

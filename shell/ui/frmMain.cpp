@@ -188,7 +188,6 @@ frmBrowser *frmMain::openAtRest(const QRect &geometry, const QByteArray &history
 {
     auto *window = new frmBrowser(*this, m_views, m_workspace);
     window->loadAtRest(geometry, history, address, title, zoom);
-    window->show();
     window->raise();
     m_windows.add(window);
     m_sight->add(window, window->wb);

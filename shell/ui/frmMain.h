@@ -66,7 +66,8 @@ public:
     // A window on its home page; the first of an empty host goes to (60, 60).
     frmBrowser *OpenBrowserWindow();
     // A window at `geometry`, its page at rest at a kept history: it loads
-    // when it is seen (see frmBrowser::loadAtRest). In front of the others.
+    // when it is seen (see frmBrowser::loadAtRest). In front of the others,
+    // not shown yet.
     frmBrowser *openAtRest(const QRect &geometry, const QByteArray &history, const QString &address,
                            const QString &title, qreal zoom);
     // Keeps the windows in the session file at `path` from now on; call

@@ -206,7 +206,7 @@ private slots:
             for (const char *page : {"/one", "/two"}) {
                 WindowRecord w;
                 w.id = session.windows.size() + 1;
-                w.geometry = QRect(40 * int(w.id), 30, 320, 240);
+                w.geometry = QRect(40, 30, 320, 240);
                 w.address = server.url(page).toString();
                 w.title = QString::fromLatin1(page + 1);
                 session.windows << w;
@@ -220,17 +220,26 @@ private slots:
         frmMain host(store, *views, dialogs);
         host.keepSession(path);
         host.Form_Load();
+        host.show();
         auto *bar = qobject_cast<RestoreBar *>(host.browserWindows()[0]->bar());
         QVERIFY(bar && bar->list());
         QCOMPARE(bar->list()->count(), 2);
         // Front first.
         QCOMPARE(bar->list()->item(0)->text(), QStringLiteral("two"));
         QCOMPARE(bar->list()->item(1)->checkState(), Qt::Unchecked);
+        bar->list()->item(0)->setCheckState(Qt::Checked);
         bar->list()->item(1)->setCheckState(Qt::Checked);
         bar->restoreButton()->click();
-        QCOMPARE(host.browserWindows().size(), 2);
-        QCOMPARE(host.browserWindows()[1]->geometry(), QRect(40, 30, 320, 240));
-        QVERIFY(waitUntil([&] { return host.browserWindows()[1]->wb->DocumentTitle() == "One"; }));
+        QCOMPARE(host.browserWindows().size(), 3);
+        frmBrowser *below = host.browserWindows()[1];
+        frmBrowser *above = host.browserWindows()[2];
+        QCOMPARE(below->geometry(), QRect(40, 30, 320, 240));
+        QCOMPARE(above->geometry(), below->geometry());
+        // The window in front loads; the one it covers was never seen, and
+        // rests as it came.
+        QVERIFY(waitUntil([&] { return above->wb->DocumentTitle() == "Two"; }));
+        QCOMPARE(below->wb->resting().state(), PageLifecycle::State::Discarded);
+        QCOMPARE(below->wb->LocationURL(), server.url("/one").toString());
 
         frmMain second(store, *views, dialogs);
         second.keepSession(path);
