@@ -35,6 +35,14 @@ QList<frmBrowser *> restore(SessionKeeper &keeper, SessionHost &host, const QLis
         else
             opened[i]->show();
     }
+    // The window in front takes the focus: left where the host put it, it
+    // would fall on a window beneath, which would then count as seen.
+    for (qsizetype i = windows.size() - 1; i >= 0; --i) {
+        if (!windows[i].minimized) {
+            opened[i]->focusPage();
+            break;
+        }
+    }
     QTimer::singleShot(RestoringMs, &keeper, [k = QPointer<SessionKeeper>(&keeper)] {
         if (k)
             k->setRestoring(false);
