@@ -13,12 +13,11 @@ RestoreBar::RestoreBar(const QList<WindowRecord> &windows, bool choose, QWidget 
     : QFrame(parent), m_windows(windows), m_text(new QLabel(this)), m_restore(new QPushButton(this)),
       m_dismiss(new QToolButton(this))
 {
-    setFrameShape(QFrame::StyledPanel);
-    setAutoFillBackground(true);
-    QPalette bar = palette();
-    bar.setColor(QPalette::Window, QColor(0xFF, 0xF4, 0xC8));
-    bar.setColor(QPalette::WindowText, Qt::black);
-    setPalette(bar);
+    // A light yellow, as a notice over a page: the window's own greys are
+    // set for its whole client area, so the bar names its colours itself.
+    setObjectName(QStringLiteral("restoreBar"));
+    setStyleSheet(QStringLiteral("#restoreBar { background: #fff4c8; border: 1px solid #c8b878; }"
+                                 "#restoreBar QLabel { color: black; }"));
 
     m_text->setTextFormat(Qt::PlainText);
     m_text->setWordWrap(true);

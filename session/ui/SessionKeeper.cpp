@@ -147,8 +147,6 @@ void SessionKeeper::changed()
 WindowRecord SessionKeeper::recordOf(frmBrowser *window)
 {
     Kept &kept = m_kept[window];
-    if (kept.id == 0)
-        kept.id = m_nextId++;
     // The engine writes the history only when it changed: a move costs no
     // serialisation.
     if (kept.stale) {
@@ -179,6 +177,8 @@ Session SessionKeeper::collect()
     Session session;
     session.windows = m_offered;
     for (frmBrowser *w : std::as_const(windows)) {
+        if (!m_kept.contains(w))
+            continue;
         WindowRecord record = recordOf(w);
         if (!record.minimized && !w->isHidden())
             session.host.frontWindow = record.id;

@@ -1,5 +1,6 @@
 #include "session/ui/SessionRestore.h"
 
+#include "browser/ui/WebView.h"
 #include "browser/ui/frmBrowser.h"
 #include "session/ui/RestoreBar.h"
 #include "session/ui/SessionHost.h"
@@ -59,9 +60,16 @@ RestoreBar *offer(SessionKeeper &keeper, SessionHost &host, frmBrowser *first)
     auto *bar = new RestoreBar(windows, start->uncleanWhileRestoring >= 2);
     keeper.setOffered(windows);
     QObject::connect(bar, &RestoreBar::restore, &keeper,
-                     [&keeper, &host](const QList<WindowRecord> &picked) {
+                     [&keeper, &host, start = QPointer<frmBrowser>(first),
+                      startAddress = first->currentAddress()](const QList<WindowRecord> &picked) {
                          keeper.setOffered({});
                          restore(keeper, host, picked);
+                         // The window of the start, still where it started and
+                         // holding nothing typed, gives way to the windows back
+                         // (among the closed ones, should it be wanted).
+                         if (start && !picked.isEmpty() && start->currentAddress() == startAddress
+                             && !start->wb->busy().isBusy())
+                             start->requestClose();
                      });
     QObject::connect(bar, &RestoreBar::dismissed, &keeper, [&keeper] { keeper.setOffered({}); });
     first->showBar(bar);
