@@ -47,7 +47,11 @@ SessionKeeper::SessionKeeper(SessionHost &host, const QString &path, QObject *pa
     // A lock left by a program that was killed is taken over: its process
     // is gone.
     m_lock.setStaleLockTime(0);
-    if (!m_lock.tryLock(0)) {
+    if (!m_lock.tryLock(0) && m_lock.error() != QLockFile::LockFailedError) {
+        tell(QStringLiteral("its lock \"%1.lock\" cannot be made").arg(path));
+        return;
+    }
+    if (!m_lock.isLocked()) {
         std::fputs(qPrintable(QStringLiteral("lumeno: another Lumeno keeps the session in \"%1\"; "
                                              "this one keeps none.\n").arg(path)),
                    stderr);

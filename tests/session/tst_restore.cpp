@@ -245,6 +245,21 @@ private slots:
         second.keepSession(path);
         QVERIFY(host.session()->keeper().isKeeping());
         QVERIFY(!second.session()->keeper().isKeeping());
+        QVERIFY(dialogs.messages.isEmpty());
+
+        // A file that cannot be made is told once, and the host goes on.
+        QFile blocker(dir.filePath(QStringLiteral("blocker")));
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+        frmMain third(store, *views, dialogs);
+        third.keepSession(blocker.fileName() + QStringLiteral("/Browsing.sqlite"));
+        third.Form_Load();
+        QCOMPARE(third.browserWindows().size(), 1);
+        QVERIFY(!third.session()->keeper().isKeeping());
+        QVERIFY(waitUntil([&] { return dialogs.messages.size() == 1; }));
+        QVERIFY(dialogs.messages[0].text.contains(blocker.fileName()));
+        third.browserWindows()[0]->navigate(server.url("/two").toString());
+        QVERIFY(waitUntil([&] { return third.browserWindows()[0]->wb->DocumentTitle() == "Two"; }));
+        QCOMPARE(dialogs.messages.size(), 1);
     }
 
     void cleanupTestCase()
