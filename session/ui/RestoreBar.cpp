@@ -22,6 +22,7 @@ RestoreBar::RestoreBar(const QList<WindowRecord> &windows, bool choose, QWidget 
     m_text->setTextFormat(Qt::PlainText);
     m_text->setWordWrap(true);
     m_restore->setText(QStringLiteral("&Restore"));
+    m_restore->setAutoDefault(true);
     m_dismiss->setText(QStringLiteral("\u00D7"));
     m_dismiss->setToolTip(QStringLiteral("Dismiss"));
     m_dismiss->setAccessibleName(QStringLiteral("Dismiss"));

@@ -7,6 +7,7 @@
 #include "session/ui/SessionKeeper.h"
 
 #include <QPointer>
+#include <QPushButton>
 #include <QTimer>
 
 namespace SessionRestore {
@@ -73,6 +74,9 @@ RestoreBar *offer(SessionKeeper &keeper, SessionHost &host, frmBrowser *first)
                      });
     QObject::connect(bar, &RestoreBar::dismissed, &keeper, [&keeper] { keeper.setOffered({}); });
     first->showBar(bar);
+    // The person meets the question first, and answers it with Enter, or
+    // Tab and Space for the dismiss button.
+    bar->restoreButton()->setFocus(Qt::OtherFocusReason);
     return bar;
 }
 

@@ -137,7 +137,11 @@ private slots:
         QCOMPARE(bar->text()->text(), QStringLiteral("Lumeno did not close properly. Restore 2 windows?"));
         // Not answered yet: the offered windows stay in the file.
         QVERIFY(waitUntil([&] { return stored().windows.size() == 3; }, 5000));
-        bar->restoreButton()->click();
+        // The bar has the focus: Enter restores, as the keyboard alone would.
+        host->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(host.get()));
+        QCOMPARE(QApplication::focusWidget(), bar->restoreButton());
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
         // The window the start opened, on its first page, gives way to them.
         QVERIFY(waitUntil([&] { return host->browserWindows().size() == 2; }));
         QCOMPARE(host->session()->keeper().closedWindows().size(), 1);
