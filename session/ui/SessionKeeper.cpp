@@ -48,7 +48,7 @@ SessionKeeper::SessionKeeper(SessionHost &host, const QString &path, QObject *pa
     // is gone.
     m_lock.setStaleLockTime(0);
     if (!m_lock.tryLock(0) && m_lock.error() != QLockFile::LockFailedError) {
-        tell(QStringLiteral("its lock \"%1.lock\" cannot be made").arg(path));
+        tell(cannotKeep(QStringLiteral("its lock \"%1.lock\" cannot be made").arg(path)));
         return;
     }
     if (!m_lock.isLocked()) {
@@ -58,22 +58,24 @@ SessionKeeper::SessionKeeper(SessionHost &host, const QString &path, QObject *pa
         return;
     }
     m_store = std::make_unique<SessionStore>(path, nextConnectionName());
-    if (!m_store->openError().isEmpty())
-        tell(m_store->openError());
     if (!m_store->isUsable()) {
+        tell(cannotKeep(m_store->openError()));
         m_store.reset();
         return;
     }
+    // A damaged file was set aside and a new one begun: said as it is.
+    if (!m_store->openError().isEmpty())
+        tell(m_store->openError());
     QString error;
     if (!m_store->load(&m_last, &error)) {
         // What cannot be read is not written over: this run keeps no session.
-        tell(error);
+        tell(cannotKeep(error));
         m_store.reset();
         return;
     }
     m_runStart = m_store->beginRun(&error);
     if (!m_runStart) {
-        tell(error);
+        tell(cannotKeep(error));
         m_store.reset();
         return;
     }
@@ -85,7 +87,10 @@ SessionKeeper::SessionKeeper(SessionHost &host, const QString &path, QObject *pa
     m_nextId = largestId(m_last) + 1;
     m_writer = std::make_unique<SessionWriter>(path);
     // Told on the person's thread, once a run: the writer goes on trying.
-    connect(m_writer.get(), &SessionWriter::writeFailed, this, &SessionKeeper::tell, Qt::QueuedConnection);
+    connect(m_writer.get(), &SessionWriter::writeFailed, this, [this](const QString &why) {
+        tell(QStringLiteral("The windows of this session could not be written to \"%1\": %2. "
+                            "Lumeno tries again as they change.").arg(QDir::toNativeSeparators(m_path), why));
+    }, Qt::QueuedConnection);
 }
 
 // A keeper let go without an end (a host destroyed as it stands) leaves the
@@ -93,14 +98,17 @@ SessionKeeper::SessionKeeper(SessionHost &host, const QString &path, QObject *pa
 // and the run unfinished.
 SessionKeeper::~SessionKeeper() = default;
 
-void SessionKeeper::tell(const QString &text)
+QString SessionKeeper::cannotKeep(const QString &why) const
 {
-    if (m_told || text.isEmpty())
+    return QStringLiteral("The windows of this session cannot be kept in \"%1\": %2. "
+                          "Lumeno goes on without them.").arg(QDir::toNativeSeparators(m_path), why);
+}
+
+void SessionKeeper::tell(const QString &message)
+{
+    if (m_told || message.isEmpty())
         return;
     m_told = true;
-    const QString message =
-        QStringLiteral("The windows of this session cannot be kept in \"%1\": %2. "
-                       "Lumeno goes on without them.").arg(QDir::toNativeSeparators(m_path), text);
     // Not from inside the start-up or a write: the box waits for its turn.
     QTimer::singleShot(0, this, [this, message] {
         m_host.dialogs().message(m_host.hostWindow(), QMessageBox::Warning, QStringLiteral("Session"), message);
@@ -235,7 +243,7 @@ void SessionKeeper::setRestoring(bool restoring)
 {
     QString error;
     if (m_store && !m_ended && !m_store->setRestoring(restoring, &error))
-        tell(error);
+        tell(cannotKeep(error));
 }
 
 void SessionKeeper::end(bool quit)

@@ -80,7 +80,9 @@ private:
     void changed();
     void submit();
     WindowRecord recordOf(frmBrowser *window);
-    void tell(const QString &text);
+    // Tells the person once a run.
+    void tell(const QString &message);
+    QString cannotKeep(const QString &why) const;
 
     SessionHost &m_host;
     QString m_path;
