@@ -39,13 +39,13 @@ private:
     std::unique_ptr<QtWebViewFactory> views;
 
     QString sessionPath() const { return dir.filePath(QStringLiteral("Browsing.sqlite")); }
-    std::unique_ptr<frmMain> start()
+    std::unique_ptr<frmMain> start(const QStringList &addresses = {})
     {
         Module1::resetSharedState();
         auto host = std::make_unique<frmMain>(store, *views, dialogs);
         host->setMarkvaultPath(QString());
         host->keepSession(sessionPath());
-        host->Form_Load();
+        host->Form_Load(addresses);
         host->show();
         host->activateWindow();
         return host;
@@ -176,7 +176,8 @@ private slots:
 
         // One closed for good, then Quit; with "Reopen Windows at Start" the
         // next start brings the Quit's windows back, asks nothing, and the
-        // closed one can still be reopened.
+        // closed one can still be reopened; an address given at start opens
+        // beside them.
         QVERIFY(form->Form_KeyDown(Qt::Key_W, Qt::ControlModifier));
         QVERIFY(waitUntil([&] { return host->browserWindows().size() == 1; }));
         host->session()->mnuReopenAtStart->trigger();
@@ -184,9 +185,10 @@ private slots:
         host->close();
         QVERIFY(waitUntil([&] { return host->isUnloaded(); }));
         host.reset();
-        host = start();
-        QCOMPARE(host->browserWindows().size(), 1);
-        QVERIFY(at(*host, firstPlace));
+        host = start({server.url("/two").toString()});
+        QCOMPARE(host->browserWindows().size(), 2);
+        QCOMPARE(host->browserWindows()[0]->geometry(), firstPlace);
+        QVERIFY(waitUntil([&] { return host->browserWindows()[1]->wb->DocumentTitle() == "Two"; }));
         for (frmBrowser *w : host->browserWindows())
             QVERIFY(!w->bar());
         QCOMPARE(host->session()->keeper().closedWindows().size(), 2);
