@@ -37,6 +37,8 @@ public:
     virtual void showHistory(frmBrowser *from) = 0;
     // Opens the host's menu bar for the keyboard (F10).
     virtual void openMenuBar() = 0;
+    // Brings back the window closed last, if the host keeps closed windows.
+    virtual void reopenClosedWindow() {}
 
 protected:
     ~BrowserHost() = default;

@@ -59,6 +59,7 @@ const Binding bindings[] = {
     {Qt::Key_Minus, Ctrl, Match::ShiftOrNot, C::ZoomOut, First::Page},
     {Qt::Key_Underscore, Ctrl, Match::ShiftOrNot, C::ZoomOut, First::Page},
     {Qt::Key_0, Ctrl, Match::Exactly, C::ZoomReset, First::Page},
+    {Qt::Key_T, CtrlShift, Match::Exactly, C::ReopenClosed, First::Program},
 };
 
 const Binding *bindingFor(int key, Qt::KeyboardModifiers modifiers)

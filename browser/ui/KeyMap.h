@@ -41,6 +41,7 @@ public:
         Minimize,
         History,
         MenuBar,
+        ReopenClosed,
     };
 
     // The command a key press stands for, if any.

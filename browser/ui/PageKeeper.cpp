@@ -20,6 +20,13 @@ PageKeeper::PageKeeper(QWidget *page, PageResting &resting, PageBusy &busy)
         evaluate();
     }, Qt::QueuedConnection);
     m_last = resting.state();
+    // A page that comes at rest (a window brought back) counts as out of
+    // sight until its window is known to be seen: the windows a session
+    // brings back beneath others never load.
+    if (m_last == State::Discarded) {
+        m_sight = Sight::Hidden;
+        m_outOfSight.start();
+    }
 }
 
 void PageKeeper::setTimes(const PageLifecycle::Times &times)

@@ -162,6 +162,9 @@ void frmBrowser::connectView()
 
 frmBrowser::~frmBrowser()
 {
+    // A bar still shown goes with the window's children: the window is no
+    // longer laid out for it.
+    m_unloaded = true;
     Forms::remove(this);
 }
 

@@ -193,6 +193,9 @@ bool frmBrowser::Form_KeyDown(int KeyCode, Qt::KeyboardModifiers Shift)
     case KeyMap::Command::MenuBar:
         m_host.openMenuBar();
         return true;
+    case KeyMap::Command::ReopenClosed:
+        m_host.reopenClosedWindow();
+        return true;
     }
     return false;
 }

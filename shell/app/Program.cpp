@@ -3,6 +3,7 @@
 #include "browser/engine/QtWebView.h"
 #include "browser/engine/QtWebViewFactory.h"
 #include "shell/app/SingleInstance.h"
+#include "common/core/Database.h"
 #include "shell/core/CommandLine.h"
 #include "shell/core/Settings.h"
 #include "common/core/Database.h"
@@ -159,6 +160,7 @@ int runLumeno(int argc, char *argv[], const std::function<void(frmMain &host)> &
         endOnTerminate(host);
         if (instance)
             QObject::connect(instance.get(), &SingleInstance::openRequested, &host, &frmMain::openHandedOver);
+        host.keepSession(Database::defaultPath());
         host.Form_Load(request.addresses);
         host.show();
         if (started)

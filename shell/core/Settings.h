@@ -94,6 +94,8 @@ inline const QString KeyHomePage = QStringLiteral("HomePage");
 // Where words typed in the address box are searched: a web address with
 // "%s" where the words go.
 inline const QString KeySearchAddress = QStringLiteral("SearchAddress");
+// "True": a normal start brings back the windows of the last Quit.
+inline const QString KeyReopenWindows = QStringLiteral("ReopenWindows");
 
 constexpr qint32 DefaultWindowWidth = 6645;
 constexpr qint32 DefaultWindowHeight = 4440;

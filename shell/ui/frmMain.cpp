@@ -14,6 +14,7 @@
 #include "shell/core/Settings.h"
 #include "shell/ui/HostMenus.h"
 #include "shell/ui/HostHistory.h"
+#include "shell/ui/HostSession.h"
 #include "shell/ui/HostWindows.h"
 #include "shell/ui/QuitQuestions.h"
 #include "shell/ui/ReadmeViewer.h"
@@ -72,6 +73,10 @@ frmMain::frmMain(SettingsStore &store, WebViewFactory &views, Dialogs &dialogs, 
     // Keys pressed in a browser window go to that window (see KeyMap);
     // elsewhere in the host these are the program's, as its menus have them.
     m_keys = new KeyMap(this, [this](KeyMap::Command command) {
+        if (command == KeyMap::Command::ReopenClosed) {
+            reopenClosedWindow();
+            return true;
+        }
         QAction *item = command == KeyMap::Command::ReadMe     ? mnuReadme
                         : command == KeyMap::Command::History  ? mnuHistory
                         : command == KeyMap::Command::Minimize ? mnuMinimizeWindow
@@ -109,10 +114,13 @@ void frmMain::Form_Load(const QStringList &addresses)
     m_sight->setTimes(PageLifecycle::timesFromText(
         m_store.GetSetting(Settings::AppName, Settings::OptionsSection, PageLifecycle::KeyFreezeAfterSeconds, {}),
         m_store.GetSetting(Settings::AppName, Settings::OptionsSection, PageLifecycle::KeyDiscardAfterMinutes, {})));
+    if (m_session)
+        return m_session->start(addresses);
     openWindow(addresses.value(0), Placement::HomeIfFirst);
     for (qsizetype i = 1; i < addresses.size(); ++i)
         openWindow(addresses[i], Placement::WhereItAppears);
 }
+
 
 void frmMain::openHandedOver(const QStringList &addresses)
 {
@@ -168,6 +176,8 @@ frmBrowser *frmMain::openWindow(const QString &address, Placement placement)
     m_windows.add(window);
     m_sight->add(window, window->wb);
     windowsChanged();
+    if (m_session)
+        m_session->windowOpened(window);
     if (!address.isEmpty())
         window->navigate(address);
     // A new window takes the focus, on its page, as a newly shown window does.
@@ -178,6 +188,18 @@ frmBrowser *frmMain::openWindow(const QString &address, Placement placement)
 frmBrowser *frmMain::OpenBrowserWindow()
 {
     return openWindow(QString(), Placement::HomeIfFirst);
+}
+
+frmBrowser *frmMain::openAtRest(const QRect &geometry, const QByteArray &history, const QString &address,
+                                const QString &title, qreal zoom)
+{
+    auto *window = new frmBrowser(*this, m_views, m_workspace);
+    window->loadAtRest(geometry, history, address, title, zoom);
+    window->raise();
+    m_windows.add(window);
+    m_sight->add(window, window->wb);
+    windowsChanged();
+    return window;
 }
 
 QList<frmBrowser *> frmMain::browserWindows() const
@@ -199,6 +221,8 @@ void frmMain::editFavorites(frmBrowser *from)
 
 void frmMain::browserWindowClosed(frmBrowser *window)
 {
+    if (m_session)
+        m_session->windowClosed(window);
     m_windows.remove(window);
     windowsChanged();
 }
@@ -417,6 +441,8 @@ void frmMain::endWithoutQuestions()
     // waits on a loop.
     ModalLoops::endWithoutQuestions();
     if (!m_unloaded) {
+        if (m_session)
+            m_session->end(false);
         m_saveFailures->programEnds();
         storeSizes();
     }
@@ -428,6 +454,10 @@ void frmMain::Unload()
     if (m_unloaded)
         return;
     m_unloaded = true;
+    // The windows are written as they stand before they unload: closing
+    // them now is the program's end, not the person's.
+    if (m_session)
+        m_session->end(true);
     m_keys->stop();
     m_saveFailures->programEnds();
     storeHostSize();

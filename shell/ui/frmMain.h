@@ -5,6 +5,7 @@
 #include "browser/ui/BrowserHost.h"
 #include "common/ui/Forms.h"
 #include "shell/ui/HostMenus.h"
+#include "shell/ui/HostSession.h"
 #include "shell/ui/HostWindows.h"
 
 #include <QList>
@@ -68,6 +69,19 @@ public:
     frmBrowser *openWindow(const QString &address, Placement placement);
     // A window on its home page; the first of an empty host goes to (60, 60).
     frmBrowser *OpenBrowserWindow();
+    // A window at `geometry`, its page at rest at a kept history: it loads
+    // when it is seen (see frmBrowser::loadAtRest). In front of the others,
+    // not shown yet.
+    frmBrowser *openAtRest(const QRect &geometry, const QByteArray &history, const QString &address,
+                           const QString &title, qreal zoom);
+    // Keeps the windows in the session file at `path` from now on; call
+    // before Form_Load, which then offers what the last run left.
+    void keepSession(const QString &path)
+    {
+        if (!m_session)
+            m_session = new HostSession(*this, path);
+    }
+    HostSession *session() const { return m_session; }
     // Addresses a later start of the program handed over: each opens in a
     // new window (none: one on the home page), and the host comes forward.
     void openHandedOver(const QStringList &addresses);
@@ -97,6 +111,11 @@ public:
     void openMenuBar() override { HostMenus::open(*this); }
     // Null without a history or until first shown.
     frmHistory *historyWindow() const;
+    void reopenClosedWindow() override
+    {
+        if (m_session && !m_unloaded)
+            m_session->reopenClosed();
+    }
     // Where the bookmark manager is looked for at start-up.
     void setMarkvaultPath(const QString &path) { m_markvaultPath = path; }
 
@@ -182,6 +201,7 @@ private:
     bool m_unloaded = false;
     std::unique_ptr<SaveFailureReport> m_saveFailures;
     QuitQuestions *m_quit;
+    HostSession *m_session = nullptr;
     // Every page let go and the downloads may go: the next close is Quit.
     bool m_quitAgreed = false;
     // The size the host had once its stored size was fitted to the screen.

@@ -16,6 +16,7 @@
 #include "browser/ui/frmBrowser.h"
 #include "common/ui/SystemDialogs.h"
 #include "favorites/core/FavoritesFile.h"
+#include "session/core/SessionStore.h"
 #include "shell/app/Program.h"
 #include "shell/core/Module1.h"
 #include "shell/ui/frmMain.h"
@@ -312,6 +313,18 @@ private slots:
             QCOMPARE(s.value("Options/WindowWidth").toString(), QString("6645"));
             QCOMPARE(s.value("Options/WindowHeight").toString(), QString("4440"));
         }
+        // The window is in the session file as it stood, and the run is one
+        // that did not end by Quit: the next start offers it back.
+        SessionStore session(dir.filePath("data/Lumeno2/Lumeno2/Browsing.sqlite"), "ended");
+        Session kept;
+        QString error;
+        QVERIFY2(session.load(&kept, &error), qPrintable(error));
+        // Ended while its first window was loading, it kept none yet.
+        QCOMPARE(kept.windows.size(), scenario == QLatin1String("unreadable") ? 0 : 1);
+        if (resized)
+            QCOMPARE(kept.windows[0].geometry.size(), WindowSize);
+        const std::optional<SessionStore::RunStart> run = session.beginRun(&error);
+        QVERIFY(run && run->uncleanEnd);
     }
 
 private:
