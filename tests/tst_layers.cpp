@@ -40,6 +40,7 @@ struct Source
     QString path;   // relative to the root, with '/'
     QString layer;  // empty when the file is not in exactly one layer folder
     QList<Include> includes;
+    int lines = 0;
 };
 
 QString layerOf(const QString &relPath)
@@ -72,6 +73,7 @@ QList<Source> readTree(const QString &root)
                 if (m.hasMatch())
                     source.includes.append({lineNo, m.captured(2).trimmed(), m.captured(1) == "<"});
             }
+            source.lines = lineNo;
             sources.append(source);
         }
     }
@@ -312,6 +314,18 @@ QStringList includeCycles(const QString &root, const QList<Source> &sources, Nod
     return faults;
 }
 
+// A file grown past this many lines holds more than one job: the class is
+// split, not the file.
+constexpr int MaxLines = 450;
+
+QStringList longFiles(const QList<Source> &sources, int maxLines)
+{
+    QStringList faults;
+    for (const Source &s : sources)
+        if (s.lines > maxLines)
+            faults << QStringLiteral("%1: %2 lines").arg(s.path).arg(s.lines);
+    return faults;
+}
 
 void expectClean(const QStringList &faults)
 {
@@ -340,6 +354,7 @@ private slots:
     void coreAndFormsUseOnlyTheirQtModules();
     void noHeaderCycles();
     void noClassCyclesAcrossFolders();
+    void noFileOverTheLimit();
     void faultsInATreeAreFound();
 
 private:
@@ -390,6 +405,11 @@ void tst_layers::noClassCyclesAcrossFolders()
     expectClean(includeCycles(m_root, m_sources, Nodes::CppAsItsHeader));
 }
 
+void tst_layers::noFileOverTheLimit()
+{
+    expectClean(longFiles(m_sources, MaxLines));
+}
+
 // The checks themselves, on a small tree holding one fault of each kind.
 void tst_layers::faultsInATreeAreFound()
 {
@@ -413,6 +433,8 @@ void tst_layers::faultsInATreeAreFound()
 
     const QList<Source> sources = readTree(root);
     QCOMPARE(sources.size(), 12);
+    // Files of four lines, counted as such, against a limit of three.
+    QCOMPARE(longFiles(sources, 3), (QStringList{"shell/ui/C.cpp: 4 lines"}));
 
     const QStringList breaches = featureOrderBreaches(root, sources);
     QCOMPARE(breaches.size(), 2);

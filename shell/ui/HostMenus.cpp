@@ -86,4 +86,21 @@ void open(frmMain &host)
     host.menuBar()->setActiveAction(host.mnuFile->menuAction());
 }
 
+bool runKey(frmMain &host, KeyMap::Command command)
+{
+    if (command == KeyMap::Command::ReopenClosed) {
+        host.reopenClosedWindow();
+        return true;
+    }
+    QAction *item = command == KeyMap::Command::ReadMe     ? host.mnuReadme
+                    : command == KeyMap::Command::History  ? host.mnuHistory
+                    : command == KeyMap::Command::Minimize ? host.mnuMinimizeWindow
+                                                           : nullptr;
+    if (item)
+        item->trigger();
+    else if (command == KeyMap::Command::MenuBar)
+        open(host);
+    return item || command == KeyMap::Command::MenuBar;
+}
+
 } // namespace HostMenus

@@ -3,6 +3,7 @@
 #include "common/ui/Dialogs.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QFontDatabase>
 #include <QKeyEvent>
 
@@ -15,6 +16,18 @@ ReadmeViewer::ReadmeViewer(QWidget *host) : QPlainTextEdit(host)
     setReadOnly(true);
     setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     resize(680, 520);
+}
+
+void ReadmeViewer::showProgramReadme(QWidget *host, const QString &programDir, Dialogs &dialogs)
+{
+    const QString path = programDir + QStringLiteral("/readme.txt");
+    if (!QFileInfo(path).isFile()) {
+        dialogs.message(host, QMessageBox::Information, QStringLiteral("Error loading readme"),
+                        QStringLiteral("The readme.txt file is missing from the program directory. "
+                                       "Please reinstall the program to view the readme."));
+        return;
+    }
+    showFile(host, path, dialogs);
 }
 
 void ReadmeViewer::showFile(QWidget *host, const QString &path, Dialogs &dialogs)

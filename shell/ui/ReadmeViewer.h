@@ -14,6 +14,8 @@ public:
     // Shows the file in the host's viewer, making it when there is none; a
     // file that cannot be read whole is told, not shown cut short.
     static void showFile(QWidget *host, const QString &path, Dialogs &dialogs);
+    // The program's readme.txt in `programDir`; a missing one is told.
+    static void showProgramReadme(QWidget *host, const QString &programDir, Dialogs &dialogs);
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;

@@ -72,21 +72,7 @@ frmMain::frmMain(SettingsStore &store, WebViewFactory &views, Dialogs &dialogs, 
 
     // Keys pressed in a browser window go to that window (see KeyMap);
     // elsewhere in the host these are the program's, as its menus have them.
-    m_keys = new KeyMap(this, [this](KeyMap::Command command) {
-        if (command == KeyMap::Command::ReopenClosed) {
-            reopenClosedWindow();
-            return true;
-        }
-        QAction *item = command == KeyMap::Command::ReadMe     ? mnuReadme
-                        : command == KeyMap::Command::History  ? mnuHistory
-                        : command == KeyMap::Command::Minimize ? mnuMinimizeWindow
-                                                               : nullptr;
-        if (item)
-            item->trigger();
-        else if (command == KeyMap::Command::MenuBar)
-            openMenuBar();
-        return item || command == KeyMap::Command::MenuBar;
-    });
+    m_keys = new KeyMap(this, [this](KeyMap::Command command) { return HostMenus::runKey(*this, command); });
     Forms::add(this);
 
     m_saveFailures = std::make_unique<SaveFailureReport>(m_store, m_dialogs, this);
@@ -120,7 +106,6 @@ void frmMain::Form_Load(const QStringList &addresses)
     for (qsizetype i = 1; i < addresses.size(); ++i)
         openWindow(addresses[i], Placement::WhereItAppears);
 }
-
 
 void frmMain::openHandedOver(const QStringList &addresses)
 {
@@ -173,9 +158,7 @@ frmBrowser *frmMain::openWindow(const QString &address, Placement placement)
     window->show();
     if (placement == Placement::HomeIfFirst && m_windows.isEmpty())
         window->MoveTo(Layout::HomeLeft, Layout::HomeTop);
-    m_windows.add(window);
-    m_sight->add(window, window->wb);
-    windowsChanged();
+    adopt(window);
     if (m_session)
         m_session->windowOpened(window);
     if (!address.isEmpty())
@@ -196,10 +179,15 @@ frmBrowser *frmMain::openAtRest(const QRect &geometry, const QByteArray &history
     auto *window = new frmBrowser(*this, m_views, m_workspace);
     window->loadAtRest(geometry, history, address, title, zoom);
     window->raise();
+    adopt(window);
+    return window;
+}
+
+void frmMain::adopt(frmBrowser *window)
+{
     m_windows.add(window);
     m_sight->add(window, window->wb);
     windowsChanged();
-    return window;
 }
 
 QList<frmBrowser *> frmMain::browserWindows() const
@@ -288,20 +276,10 @@ void frmMain::setHistory(HistoryStore *store)
     m_history = store ? new HostHistory(*store, *this) : nullptr;
 }
 
-BrowsingHistory *frmMain::history()
-{
-    return m_history ? &m_history->browsing() : nullptr;
-}
-
 void frmMain::showHistory(frmBrowser *from)
 {
     if (m_history)
         m_history->show(from);
-}
-
-frmHistory *frmMain::historyWindow() const
-{
-    return m_history ? m_history->window() : nullptr;
 }
 
 void frmMain::mnuHistory_Click()
@@ -374,14 +352,7 @@ void frmMain::mnuInetOptions_Click()
 
 void frmMain::mnuReadme_Click()
 {
-    const QString path = m_programDir + QStringLiteral("/readme.txt");
-    if (!QFileInfo(path).isFile()) {
-        m_dialogs.message(this, QMessageBox::Information, QStringLiteral("Error loading readme"),
-                          QStringLiteral("The readme.txt file is missing from the program directory. "
-                                         "Please reinstall the program to view the readme."));
-        return;
-    }
-    ReadmeViewer::showFile(this, path, m_dialogs);
+    ReadmeViewer::showProgramReadme(this, m_programDir, m_dialogs);
 }
 
 void frmMain::mnuWebSupport_Click()

@@ -4,6 +4,7 @@
 // counts and the clock.
 #include "browser/ui/BrowserHost.h"
 #include "common/ui/Forms.h"
+#include "shell/ui/HostHistory.h"
 #include "shell/ui/HostMenus.h"
 #include "shell/ui/HostSession.h"
 #include "shell/ui/HostWindows.h"
@@ -106,11 +107,11 @@ public:
     // The history every browser window records in, before Form_Load; without
     // it the windows keep none and suggest nothing.
     void setHistory(HistoryStore *store);
-    BrowsingHistory *history() override;
+    BrowsingHistory *history() override { return m_history ? &m_history->browsing() : nullptr; }
     void showHistory(frmBrowser *from) override;
     void openMenuBar() override { HostMenus::open(*this); }
     // Null without a history or until first shown.
-    frmHistory *historyWindow() const;
+    frmHistory *historyWindow() const { return m_history ? m_history->window() : nullptr; }
     void reopenClosedWindow() override
     {
         if (m_session && !m_unloaded)
@@ -181,6 +182,8 @@ protected:
 
 private:
     void storeHostSize();
+    // Counts a window just made among the host's, and watches whether it is seen.
+    void adopt(frmBrowser *window);
     // OpenWindows is the size of the list, and the panel shows it.
     void windowsChanged();
     // Brings the stored size within the screen's free area.
