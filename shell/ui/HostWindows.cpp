@@ -3,6 +3,9 @@
 #include "browser/ui/frmBrowser.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QPointer>
+#include <QTimer>
 #include <QMenu>
 
 QList<frmBrowser *> HostWindows::list() const
@@ -23,6 +26,17 @@ void HostWindows::remove(frmBrowser *window)
 {
     m_windows.removeAll(window);
     m_windows.removeAll(nullptr);
+    // The focus was in the window that goes (or in a bar of it): the keys
+    // go on to the window in front, as they do when a window is closed on
+    // the desktop, not to the host, where a window's keys do nothing.
+    QTimer::singleShot(0, m_workspace, [this, workspace = QPointer<QWidget>(m_workspace)] {
+        if (!workspace)
+            return;
+        QWidget *focus = QApplication::focusWidget();
+        frmBrowser *next = front();
+        if (next && (!focus || focus == workspace->window()))
+            next->focusPage();
+    });
 }
 
 QPoint HostWindows::nextPosition()
