@@ -13,7 +13,7 @@
 #include <QVBoxLayout>
 
 FavoriteAddedBar::FavoriteAddedBar(Dialogs &dialogs, QWidget *parent)
-    : QFrame(parent), txtTitle(new QLineEdit(this)), lblAddress(new QLabel(this)),
+    : PageBar(parent), txtTitle(new QLineEdit(this)), lblAddress(new QLabel(this)),
       cmdDone(new QPushButton(QStringLiteral("Done"), this)), cmdUndo(new QPushButton(QStringLiteral("Undo"), this)),
       cmdDismiss(new QToolButton(this)), m_dialogs(dialogs)
 {
@@ -110,32 +110,3 @@ void FavoriteAddedBar::rewrite(const QString *title)
     m_dialogs.message(window(), QMessageBox::Warning, QStringLiteral("Favorites"), error);
 }
 
-void FavoriteAddedBar::finish()
-{
-    const QWidget *focus = QApplication::focusWidget();
-    const bool hadFocus = focus && isAncestorOf(focus);
-    hide();
-    if (hadFocus)
-        emit finished();
-}
-
-void FavoriteAddedBar::keyPressEvent(QKeyEvent *event)
-{
-    if (event->key() == Qt::Key_Escape) {
-        finish();
-        return;
-    }
-    QFrame::keyPressEvent(event);
-}
-
-void FavoriteAddedBar::showEvent(QShowEvent *event)
-{
-    QFrame::showEvent(event);
-    emit visibilityChanged();
-}
-
-void FavoriteAddedBar::hideEvent(QHideEvent *event)
-{
-    QFrame::hideEvent(event);
-    emit visibilityChanged();
-}

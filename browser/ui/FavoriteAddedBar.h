@@ -4,7 +4,7 @@
 // the title as it then reads, Undo takes the favorite out again, Esc or the
 // close button leaves it as added. The favorites file is rewritten only for
 // a changed title or an Undo, the way the favorites editor rewrites it.
-#include <QFrame>
+#include "browser/ui/PageBar.h"
 
 class Dialogs;
 class QLabel;
@@ -12,7 +12,7 @@ class QLineEdit;
 class QPushButton;
 class QToolButton;
 
-class FavoriteAddedBar : public QFrame
+class FavoriteAddedBar : public PageBar
 {
     Q_OBJECT
 public:
@@ -32,22 +32,12 @@ public:
     QToolButton *cmdDismiss;
 
 signals:
-    // Shown or hidden: the page's room changes.
-    void visibilityChanged();
     // The favorites file was rewritten.
     void favoritesChanged();
-    // The bar closed by the keyboard: the page takes the focus back.
-    void finished();
-
-protected:
-    void keyPressEvent(QKeyEvent *event) override;
-    void showEvent(QShowEvent *event) override;
-    void hideEvent(QHideEvent *event) override;
 
 private:
     // Rewrites the entry added last with `title`, or without it when null.
     void rewrite(const QString *title);
-    void finish();
 
     Dialogs &m_dialogs;
     QString m_address;

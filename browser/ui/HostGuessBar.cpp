@@ -9,7 +9,7 @@
 #include <QToolButton>
 
 HostGuessBar::HostGuessBar(QWidget *parent)
-    : QFrame(parent), text(new QLabel(this)), cmdOpen(new QPushButton(QStringLiteral("Go there"), this)),
+    : PageBar(parent), text(new QLabel(this)), cmdOpen(new QPushButton(QStringLiteral("Go there"), this)),
       cmdDismiss(new QToolButton(this))
 {
     setObjectName(QStringLiteral("hostGuessBar"));
@@ -63,32 +63,3 @@ void HostGuessBar::withdraw()
     hide();
 }
 
-void HostGuessBar::finish()
-{
-    const QWidget *focus = QApplication::focusWidget();
-    const bool hadFocus = focus && isAncestorOf(focus);
-    withdraw();
-    if (hadFocus)
-        emit finished();
-}
-
-void HostGuessBar::keyPressEvent(QKeyEvent *event)
-{
-    if (event->key() == Qt::Key_Escape) {
-        finish();
-        return;
-    }
-    QFrame::keyPressEvent(event);
-}
-
-void HostGuessBar::showEvent(QShowEvent *event)
-{
-    QFrame::showEvent(event);
-    emit visibilityChanged();
-}
-
-void HostGuessBar::hideEvent(QHideEvent *event)
-{
-    QFrame::hideEvent(event);
-    emit visibilityChanged();
-}

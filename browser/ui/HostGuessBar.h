@@ -4,7 +4,7 @@
 // http://word/?" with a button to go there. The name is looked up without
 // waiting (the system's resolver, through Qt Network); the bar shows only
 // once it answers, and only if the window has not gone elsewhere meanwhile.
-#include <QFrame>
+#include "browser/ui/PageBar.h"
 #include <QUrl>
 
 class QLabel;
@@ -12,7 +12,7 @@ class QPushButton;
 class QToolButton;
 class QHostInfo;
 
-class HostGuessBar : public QFrame
+class HostGuessBar : public PageBar
 {
     Q_OBJECT
 public:
@@ -30,18 +30,12 @@ public:
 
 signals:
     void accepted(const QUrl &guess);
-    void visibilityChanged();
-    // The bar closed by the keyboard: the page takes the focus back.
-    void finished();
 
 protected:
-    void keyPressEvent(QKeyEvent *event) override;
-    void showEvent(QShowEvent *event) override;
-    void hideEvent(QHideEvent *event) override;
+    void dismiss() override { withdraw(); }
 
 private:
     void onLookedUp(const QHostInfo &info);
-    void finish();
 
     QUrl m_guess;
     int m_lookup = -1;
