@@ -61,7 +61,11 @@ bool SystemDialogs::askToLeave(QWidget *parent, const QString &address)
     // Enter and Esc both keep the page: leaving is a choice made on purpose.
     box.setDefaultButton(stay);
     box.setEscapeButton(stay);
-    box.exec();
+    // Run as every dialog is: a window asked to go meanwhile, or the end of
+    // the program, closes the box, and the page stays.
+    // Its custom buttons make exec()'s result opaque: the button clicked
+    // tells, none when the box was not shown.
+    ModalLoops::exec(box, parent);
     return box.clickedButton() == leave;
 }
 
