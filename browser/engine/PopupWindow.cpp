@@ -134,8 +134,7 @@ void PopupWindow::setFullScreen(bool on)
 
 void PopupWindow::keyPressEvent(QKeyEvent *event)
 {
-    if (KeyMap::isPageFirst(event->key(), event->modifiers())
-        && KeyMap::commandFor(event->key(), event->modifiers()) == KeyMap::Command::Reload) {
+    if (KeyMap::commandFor(event->key(), event->modifiers()) == KeyMap::Command::Reload) {
         m_view->reload();
         return;
     }

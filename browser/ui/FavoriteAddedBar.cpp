@@ -3,9 +3,7 @@
 #include "common/ui/Dialogs.h"
 #include "favorites/core/FavoritesFile.h"
 
-#include <QApplication>
 #include <QHBoxLayout>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -13,14 +11,11 @@
 #include <QVBoxLayout>
 
 FavoriteAddedBar::FavoriteAddedBar(Dialogs &dialogs, QWidget *parent)
-    : PageBar(parent), txtTitle(new QLineEdit(this)), lblAddress(new QLabel(this)),
+    : PageBar(QStringLiteral("favoriteAddedBar"), QStringLiteral("#e8f0fe"), QStringLiteral("#9db4e0"), parent),
+      txtTitle(new QLineEdit(this)), lblAddress(new QLabel(this)),
       cmdDone(new QPushButton(QStringLiteral("Done"), this)), cmdUndo(new QPushButton(QStringLiteral("Undo"), this)),
-      cmdDismiss(new QToolButton(this)), m_dialogs(dialogs)
+      m_dialogs(dialogs)
 {
-    setObjectName(QStringLiteral("favoriteAddedBar"));
-    setFrameShape(QFrame::StyledPanel);
-    setStyleSheet(QStringLiteral("QFrame#favoriteAddedBar { background: #e8f0fe; border: 1px solid #9db4e0; }"
-                                 "QLabel { color: #000000; }"));
     auto *caption = new QLabel(QStringLiteral("Added to Favorites:"), this);
     caption->setBuddy(txtTitle);
     txtTitle->setAccessibleName(QStringLiteral("Title of the favorite"));
@@ -28,10 +23,6 @@ FavoriteAddedBar::FavoriteAddedBar(Dialogs &dialogs, QWidget *parent)
     lblAddress->setTextInteractionFlags(Qt::TextSelectableByMouse);
     lblAddress->setMinimumWidth(40);
     lblAddress->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
-    cmdDismiss->setText(QStringLiteral("x"));
-    cmdDismiss->setAutoRaise(true);
-    cmdDismiss->setToolTip(QStringLiteral("Close"));
-    cmdDismiss->setAccessibleName(QStringLiteral("Close"));
     cmdDone->setDefault(true);
     // Two rows: a browser window is often narrow, and the title is there to
     // be read and changed, not squeezed between the buttons.
@@ -51,8 +42,6 @@ FavoriteAddedBar::FavoriteAddedBar(Dialogs &dialogs, QWidget *parent)
     connect(txtTitle, &QLineEdit::returnPressed, this, &FavoriteAddedBar::done);
     connect(cmdDone, &QPushButton::clicked, this, &FavoriteAddedBar::done);
     connect(cmdUndo, &QPushButton::clicked, this, &FavoriteAddedBar::undo);
-    connect(cmdDismiss, &QToolButton::clicked, this, &FavoriteAddedBar::finish);
-    hide();
 }
 
 void FavoriteAddedBar::showAdded(const QString &address, const QString &title)

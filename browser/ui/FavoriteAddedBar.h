@@ -10,7 +10,6 @@ class Dialogs;
 class QLabel;
 class QLineEdit;
 class QPushButton;
-class QToolButton;
 
 class FavoriteAddedBar : public PageBar
 {
@@ -29,7 +28,6 @@ public:
     QLabel *lblAddress;
     QPushButton *cmdDone;
     QPushButton *cmdUndo;
-    QToolButton *cmdDismiss;
 
 signals:
     // The favorites file was rewritten.

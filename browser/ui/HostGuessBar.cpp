@@ -1,26 +1,16 @@
 #include "browser/ui/HostGuessBar.h"
 
-#include <QApplication>
 #include <QHBoxLayout>
 #include <QHostInfo>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
 #include <QToolButton>
 
 HostGuessBar::HostGuessBar(QWidget *parent)
-    : PageBar(parent), text(new QLabel(this)), cmdOpen(new QPushButton(QStringLiteral("Go there"), this)),
-      cmdDismiss(new QToolButton(this))
+    : PageBar(QStringLiteral("hostGuessBar"), QStringLiteral("#fff4c8"), QStringLiteral("#d8c87a"), parent),
+      text(new QLabel(this)), cmdOpen(new QPushButton(QStringLiteral("Go there"), this))
 {
-    setObjectName(QStringLiteral("hostGuessBar"));
-    setFrameShape(QFrame::StyledPanel);
-    setStyleSheet(QStringLiteral("QFrame#hostGuessBar { background: #fff4c8; border: 1px solid #d8c87a; }"
-                                 "QLabel { color: #000000; }"));
     text->setTextFormat(Qt::PlainText);
-    cmdDismiss->setText(QStringLiteral("x"));
-    cmdDismiss->setAutoRaise(true);
-    cmdDismiss->setToolTip(QStringLiteral("Close"));
-    cmdDismiss->setAccessibleName(QStringLiteral("Close"));
     auto *row = new QHBoxLayout(this);
     row->setContentsMargins(8, 3, 4, 3);
     row->addWidget(text, 1);
@@ -31,8 +21,6 @@ HostGuessBar::HostGuessBar(QWidget *parent)
         withdraw();
         emit accepted(guess);
     });
-    connect(cmdDismiss, &QToolButton::clicked, this, &HostGuessBar::finish);
-    hide();
 }
 
 void HostGuessBar::offer(const QUrl &guess)

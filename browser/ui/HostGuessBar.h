@@ -9,7 +9,6 @@
 
 class QLabel;
 class QPushButton;
-class QToolButton;
 class QHostInfo;
 
 class HostGuessBar : public PageBar
@@ -26,7 +25,6 @@ public:
 
     QLabel *text;
     QPushButton *cmdOpen;
-    QToolButton *cmdDismiss;
 
 signals:
     void accepted(const QUrl &guess);

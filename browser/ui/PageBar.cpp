@@ -2,6 +2,23 @@
 
 #include <QApplication>
 #include <QKeyEvent>
+#include <QToolButton>
+
+PageBar::PageBar(const QString &name, const QString &background, const QString &border, QWidget *parent)
+    : QFrame(parent), cmdDismiss(new QToolButton(this))
+{
+    setObjectName(name);
+    setFrameShape(QFrame::StyledPanel);
+    setStyleSheet(QStringLiteral("QFrame#%1 { background: %2; border: 1px solid %3; }"
+                                 "QLabel { color: #000000; }")
+                      .arg(name, background, border));
+    cmdDismiss->setText(QStringLiteral("x"));
+    cmdDismiss->setAutoRaise(true);
+    cmdDismiss->setToolTip(QStringLiteral("Close"));
+    cmdDismiss->setAccessibleName(QStringLiteral("Close"));
+    connect(cmdDismiss, &QToolButton::clicked, this, &PageBar::finish);
+    hide();
+}
 
 void PageBar::finish()
 {

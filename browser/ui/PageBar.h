@@ -4,11 +4,17 @@
 // takes the focus back when the bar had it.
 #include <QFrame>
 
+class QToolButton;
+
 class PageBar : public QFrame
 {
     Q_OBJECT
 public:
-    using QFrame::QFrame;
+    // `name` is the bar's object name; `background` and `border` its colours.
+    PageBar(const QString &name, const QString &background, const QString &border, QWidget *parent);
+
+    // Closes the bar as Esc does; for the subclass's layout to place.
+    QToolButton *cmdDismiss;
 
 signals:
     // Shown or hidden: the page's room changes.

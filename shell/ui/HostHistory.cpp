@@ -33,10 +33,11 @@ void HostHistory::show(frmBrowser *from)
 
 void HostHistory::open(const QString &address)
 {
+    if (m_host.isUnloaded())
+        return;
     frmBrowser *target = m_asking;
-    if (!target || m_host.isUnloaded()) {
-        if (!m_host.isUnloaded())
-            m_asking = m_host.openWindow(address, frmMain::Placement::WhereItAppears);
+    if (!target) {
+        m_asking = m_host.openWindow(address, frmMain::Placement::WhereItAppears);
         return;
     }
     target->navigate(address);

@@ -96,12 +96,8 @@ private slots:
         QFile::remove(dir.filePath(Favorites::CurrentUserName() + ".fav"));
         history = std::make_unique<HistoryStore>(dir.filePath(QStringLiteral("%1.sqlite").arg(QTest::currentTestFunction())));
         views = std::make_unique<QtWebViewFactory>(profile, store, dialogs);
-        host = std::make_unique<frmMain>(store, *views, dialogs);
-        host->setMarkvaultPath(QString());
-        host->setHistory(history.get());
-        host->Form_Load();
+        host = startHost(store, *views, dialogs, history.get());
         host->resize(900, 700);
-        host->show();
         QVERIFY(QTest::qWaitForWindowActive(host.get()));
         w = host->browserWindows().first();
         QTRY_COMPARE_WITH_TIMEOUT(w->lblTitle->text(), QString("Home"), 20000);
