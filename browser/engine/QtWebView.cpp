@@ -15,8 +15,6 @@
 #include <QAction>
 #include <QApplication>
 #include <QCoreApplication>
-#include <QDataStream>
-#include <QIODevice>
 #include <QPointer>
 #include <QRandomGenerator>
 #include <QTimer>

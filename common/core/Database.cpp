@@ -9,6 +9,8 @@
 #include <QStandardPaths>
 #include <QThread>
 
+#include <algorithm>
+
 namespace Database {
 
 QString defaultPath()
@@ -173,8 +175,10 @@ void close(const QString &name)
     QSqlDatabase::removeDatabase(name);
 }
 
-bool ensureSchema(QSqlDatabase &db, const QString &feature, int version, const QStringList &statements,
-                  QString *error)
+namespace {
+// The version of `feature` the file holds: 0 for none, -1 when it cannot be
+// read (with the reason).
+int storedVersion(QSqlDatabase &db, const QString &feature, QString *error)
 {
     QSqlQuery query(db);
     query.prepare(QStringLiteral("SELECT version FROM schema_versions WHERE feature = ?"));
@@ -182,44 +186,60 @@ bool ensureSchema(QSqlDatabase &db, const QString &feature, int version, const Q
     if (!query.exec()) {
         if (error)
             *error = query.lastError().text();
-        return false;
+        return -1;
     }
-    const int stored = query.next() ? query.value(0).toInt() : 0;
-    query.finish();
-    if (stored == version)
-        return true;
-    if (stored > version) {
-        if (error)
-            *error = QStringLiteral("its %1 was written by a newer Lumeno").arg(feature);
-        return false;
-    }
-    if (!db.transaction()) {
-        if (error)
-            *error = db.lastError().text();
-        return false;
-    }
+    return query.next() ? query.value(0).toInt() : 0;
+}
+
+bool makeSchema(QSqlDatabase &db, const QString &feature, int version, const QStringList &statements,
+                QString *error)
+{
     for (const QString &statement : statements) {
-        if (!exec(db, statement, error)) {
-            db.rollback();
+        if (!exec(db, statement, error))
             return false;
-        }
     }
     QSqlQuery record(db);
     record.prepare(QStringLiteral("INSERT OR REPLACE INTO schema_versions (feature, version) VALUES (?, ?)"));
     record.addBindValue(feature);
     record.addBindValue(version);
-    if (!record.exec()) {
-        if (error)
-            *error = record.lastError().text();
-        db.rollback();
-        return false;
+    if (record.exec())
+        return true;
+    if (error)
+        *error = record.lastError().text();
+    return false;
+}
+} // namespace
+
+bool ensureSchema(QSqlDatabase &db, const QString &feature, int version, const QStringList &statements,
+                  QString *error)
+{
+    int stored = storedVersion(db, feature, error);
+    if (stored >= 0 && stored < version) {
+        // Writing from the start, then a second look: a connection that makes
+        // the tables meanwhile (two threads opening a new file at once) is
+        // waited for and its tables found, where a transaction that read
+        // first would trip over them.
+        QSqlQuery begin(db);
+        if (!begin.exec(QStringLiteral("BEGIN IMMEDIATE"))) {
+            if (error)
+                *error = begin.lastError().text();
+            return false;
+        }
+        stored = storedVersion(db, feature, error);
+        if (stored < 0 || (stored < version && !makeSchema(db, feature, version, statements, error))) {
+            db.rollback();
+            return false;
+        }
+        if (!db.commit()) {
+            if (error)
+                *error = db.lastError().text();
+            return false;
+        }
+        stored = std::max(stored, version);
     }
-    if (!db.commit()) {
-        if (error)
-            *error = db.lastError().text();
-        return false;
-    }
-    return true;
+    if (stored > version && error)
+        *error = QStringLiteral("its %1 was written by a newer Lumeno").arg(feature);
+    return stored == version;
 }
 
 } // namespace Database

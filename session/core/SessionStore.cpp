@@ -106,12 +106,8 @@ SessionStore::SessionStore(const QString &path, const QString &connection)
     if (!opened.db.isValid() || !opened.db.isOpen())
         return;
     m_db = opened.db;
-    // Two stores that open a new file at once (the host's and the writer's)
-    // both find it without tables; the one whose tables come second fails,
-    // and finds the other's when it looks again.
     QString why;
-    if (!Database::ensureSchema(m_db, QStringLiteral("session"), 1, kSchema, &why)
-        && !Database::ensureSchema(m_db, QStringLiteral("session"), 1, kSchema, &why)) {
+    if (!Database::ensureSchema(m_db, QStringLiteral("session"), 1, kSchema, &why)) {
         m_openError = QStringLiteral("The session in \"%1\" cannot be used: %2").arg(path, why);
         return;
     }

@@ -15,7 +15,6 @@
 #include <QHash>
 #include <QLockFile>
 #include <QObject>
-#include <QPointer>
 
 #include <memory>
 #include <optional>

@@ -15,6 +15,7 @@
 #include "support/EngineTest.h"
 #include "support/FakeDialogs.h"
 #include "support/MemorySettingsStore.h"
+#include "support/SessionSamples.h"
 #include "support/TestServer.h"
 
 #include <QLabel>
@@ -55,15 +56,7 @@ private:
         return load(*w->wb, server.url(path).toString());
     }
     // What another program reading the file now would find.
-    Session stored()
-    {
-        SessionStore reader(sessionPath(), QStringLiteral("test-reader"));
-        Session session;
-        QString error;
-        if (!reader.load(&session, &error))
-            qWarning("the session cannot be read: %s", qPrintable(error));
-        return session;
-    }
+    Session stored() const { return loadSession(sessionPath()); }
     static frmBrowser *at(frmMain &host, const QRect &geometry)
     {
         for (frmBrowser *w : host.browserWindows())
