@@ -139,9 +139,10 @@ bool frmBrowser::Form_KeyDown(int KeyCode, Qt::KeyboardModifiers Shift)
             findBar->close();
             return true;
         }
-        // The bars above the page close themselves.
-        if (guessBar->isAncestorOf(focus) || favoriteBar->isAncestorOf(focus))
-            return false;
+        // The bars above the page, the host's included, close themselves.
+        for (const QWidget *bar : {m_bar.data(), static_cast<QWidget *>(guessBar), static_cast<QWidget *>(favoriteBar)})
+            if (bar && bar->isAncestorOf(focus))
+                return false;
         // The page sees Esc too: it may have a use for it. In the address
         // box Esc is the box's own.
         if (focus != txtURL)

@@ -1,6 +1,7 @@
 #include "session/ui/RestoreBar.h"
 
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
@@ -78,4 +79,13 @@ RestoreBar::RestoreBar(const QList<WindowRecord> &windows, bool choose, QWidget 
         emit dismissed();
         deleteLater();
     });
+}
+
+void RestoreBar::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        m_dismiss->click();
+        return;
+    }
+    QFrame::keyPressEvent(event);
 }

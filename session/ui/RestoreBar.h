@@ -28,6 +28,10 @@ signals:
     void restore(const QList<WindowRecord> &windows);
     void dismissed();
 
+protected:
+    // Esc dismisses the offer, as the close button does.
+    void keyPressEvent(QKeyEvent *event) override;
+
 private:
     QList<WindowRecord> m_windows;
     QLabel *m_text;

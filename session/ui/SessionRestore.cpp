@@ -72,7 +72,12 @@ RestoreBar *offer(SessionKeeper &keeper, SessionHost &host, frmBrowser *first)
                              && !start->wb->busy().isBusy())
                              start->requestClose();
                      });
-    QObject::connect(bar, &RestoreBar::dismissed, &keeper, [&keeper] { keeper.setOffered({}); });
+    QObject::connect(bar, &RestoreBar::dismissed, &keeper, [&keeper, start = QPointer<frmBrowser>(first)] {
+        keeper.setOffered({});
+        // The keys go on to the page the bar stood over.
+        if (start)
+            start->focusPage();
+    });
     first->showBar(bar);
     // The person meets the question first, and answers it with Enter, or
     // Tab and Space for the dismiss button.

@@ -193,6 +193,32 @@ private slots:
         store.values.remove("Lumeno2/Options/ReopenWindows");
     }
 
+    // Esc in the offer dismisses it from the keyboard: nothing comes back,
+    // the offered windows leave the file, and the keys go on to the page.
+    void escapeDismissesTheOffer()
+    {
+        {
+            auto host = start();
+            QVERIFY(go(host->browserWindows()[0], "/two"));
+            QVERIFY(waitUntil([&] { return stored().windows.size() == 1; }, 5000));
+        }
+        auto host = start();
+        frmBrowser *w = host->browserWindows()[0];
+        QVERIFY(qobject_cast<RestoreBar *>(w->bar()));
+        QVERIFY(QTest::qWaitForWindowActive(host.get()));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+        QVERIFY(waitUntil([&] { return !w->bar(); }));
+        QCOMPARE(host->browserWindows().size(), 1);
+        QVERIFY(waitUntil([&] {
+            QWidget *focus = QApplication::focusWidget();
+            return focus == w->wb || w->wb->isAncestorOf(focus);
+        }));
+        QVERIFY(waitUntil([&] {
+            const Session s = stored();
+            return s.windows.size() == 1 && s.windows[0].address != server.url("/two").toString();
+        }, 5000));
+    }
+
     // Restoring ended the program twice: the windows are offered one by
     // one, none checked, so that the page that ends it can be left out. And
     // a second program on the same file keeps nothing in it.
