@@ -333,6 +333,11 @@ void frmBrowser::askPage(std::function<void(bool mayClose)> answered)
     m_closing->askPage(std::move(answered));
 }
 
+bool frmBrowser::isAskingPage() const
+{
+    return m_closing->isAsking();
+}
+
 void frmBrowser::mnuClose_Click()
 {
     cmdClose_Click();

@@ -97,6 +97,8 @@ public:
     // Asks the page whether the window may go, closing nothing (the host's
     // Quit asks every window first).
     void askPage(std::function<void(bool mayClose)> answered);
+    // The page is being asked whether the window may go.
+    bool isAskingPage() const;
     void cmdClose_MouseUp();
 
     // The navigation strip.

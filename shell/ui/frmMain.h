@@ -8,6 +8,7 @@
 #include "shell/ui/HostMenus.h"
 #include "shell/ui/HostSession.h"
 #include "shell/ui/HostWindows.h"
+#include "shell/ui/QuitQuestions.h"
 
 #include <QList>
 #include <QMainWindow>
@@ -22,7 +23,6 @@ class KeyMap;
 class SaveFailureReport;
 class QAction;
 class QMenu;
-class QuitQuestions;
 class QTimer;
 class SettingsStore;
 class StatusBar;
@@ -55,6 +55,8 @@ public:
     void endWithoutQuestions();
     QWidget *formWidget() override { return this; }
     bool isUnloaded() const { return m_unloaded; }
+    // A Quit is asking the pages, or the downloads, before anything goes.
+    bool isAskingToQuit() const { return m_quit->isAsking(); }
 
     // Outer size in twips.
     qint32 Width() const;

@@ -3,6 +3,8 @@
 // on every way of closing its window, Stay keeps it whole and Leave closes it;
 // Quit asks every such page in turn over its own window and one Stay keeps
 // them all; a hung page and a pop-up's page are no exception.
+#include "browser/engine/LumenoPage.h"
+#include "browser/engine/PageClose.h"
 #include "browser/engine/PopupWindow.h"
 #include "favorites/core/FavoritesFile.h"
 #include "shell/core/Module1.h"
@@ -105,7 +107,8 @@ private slots:
             ways[i]();
             QTRY_COMPARE_WITH_TIMEOUT(asked.size(), i + 1, 10000);
             QCOMPARE(asked.last().first, w);
-            QTest::qWait(50);
+            // The answer taken, the window and the host stay.
+            QTRY_VERIFY(!w->isAskingPage() && !host->isAskingToQuit());
             QVERIFY(host->browserWindows().contains(w));
             QVERIFY(!host->isUnloaded());
             QCOMPARE(evaluate(pageOf(w), "t.value").toString(), QString("draft"));
@@ -135,7 +138,7 @@ private slots:
         QCOMPARE(asked[1].first, first);
         QCOMPARE(asked[1].second, first);
         QVERIFY(!first->isMinimizedInHost());
-        QTest::qWait(100);
+        QTRY_VERIFY(!host->isAskingToQuit());
         QVERIFY(!host->isUnloaded());
         QCOMPARE(host->browserWindows().size(), 3);
         QCOMPARE(evaluate(pageOf(first), "t.value").toString(), QString("first"));
@@ -180,7 +183,7 @@ private slots:
         popup->close();
         QTRY_COMPARE_WITH_TIMEOUT(asked.size(), 1, 10000);
         QCOMPARE(asked[0].first, popup);
-        QTest::qWait(100);
+        QTRY_VERIFY(!static_cast<LumenoPage *>(popup->popupPage())->closing()->isAsking());
         QVERIFY(alive && alive->isVisible());
         popup->close();
         QTRY_VERIFY_WITH_TIMEOUT(!alive, 10000);
